@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the workbench and starts it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELLO_TESTS=OFF -DTARVELLO_BENCH=OFF >/dev/null
+cmake --build build --target tarvello tarvello-cli
+exec ./build/tarvello "$@"

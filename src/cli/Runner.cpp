@@ -1,0 +1,158 @@
+#include "cli/Runner.h"
+
+#include <climits>
+#include <ostream>
+#include <variant>
+
+#include "cli/ConsoleHost.h"
+#include "cli/Steps.h"
+#include "workspace/Files.h"
+#include "workspace/Log.h"
+#include "workspace/Settings.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: tarvello-cli [--ini FILE] [--set KEY=VALUE]... [--answer yes|no|ok|cancel]... "
+    "[--input TEXT]... [--file PATH]... STEP...\n"
+    "       STEP = OperationName[:ARG[,ARG]...]\n";
+
+struct Step {
+  const StepDef* def;
+  StepArgs args;
+};
+struct Option {
+  std::string name;
+  Text value;
+};
+using Item = std::variant<Step, Option>;
+
+struct UsageError {
+  std::string what;
+};
+
+Text ToText(const std::string& utf8) {
+  auto text = cp1251::FromUtf8(utf8);
+  if (!text) throw UsageError{"not representable in Windows-1251: " + utf8};
+  return *text;
+}
+
+StepArgs SplitArgs(const Text& list) {
+  StepArgs args;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = list.find(',', start);
+    args.push_back(list.substr(start, comma == Text::npos ? Text::npos : comma - start));
+    if (comma == Text::npos) return args;
+    start = comma + 1;
+  }
+}
+
+Step ParseStep(const StepRegistry& registry, const std::string& token) {
+  const Text text = ToText(token);
+  const size_t colon = text.find(':');
+  const Text name = text.substr(0, colon);
+  const StepDef* def = registry.find(name);
+  if (!def) throw UsageError{"unknown step: " + token};
+  StepArgs args = colon == Text::npos ? StepArgs{} : SplitArgs(text.substr(colon + 1));
+  if (args.size() < def->minArgs || args.size() > def->maxArgs)
+    throw UsageError{"wrong number of arguments: " + token};
+  return Step{def, std::move(args)};
+}
+
+std::vector<Item> Parse(const StepRegistry& registry, const std::vector<std::string>& args) {
+  std::vector<Item> items;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) != 0) {
+      items.emplace_back(ParseStep(registry, a));
+      continue;
+    }
+    if (a != "--ini" && a != "--set" && a != "--answer" && a != "--input" && a != "--file")
+      throw UsageError{"unknown option: " + a};
+    if (i + 1 >= args.size()) throw UsageError{"missing value after " + a};
+    Text value = ToText(args[++i]);
+    if (a == "--answer" && value != "yes" && value != "no" && value != "ok" && value != "cancel")
+      throw UsageError{"--answer takes yes, no, ok or cancel"};
+    if (a == "--set" && value.find('=') == Text::npos) throw UsageError{"--set takes KEY=VALUE"};
+    items.emplace_back(Option{a, std::move(value)});
+  }
+  return items;
+}
+
+Text Absolute(const Text& name) {
+  if (!name.empty() && name.front() == kPathSeparator) return name;
+  return JoinPath(CurrentDirectory(), name);
+}
+
+void SetField(Workspace& ws, const Text& assignment) {
+  const size_t eq = assignment.find('=');
+  const Text key = assignment.substr(0, eq);
+  const Text value = assignment.substr(eq + 1);
+  if (SetSetting(ws, key, value)) return;
+  if (key == "SettingsFilePath")
+    ws.SettingsFilePath = value;
+  else if (key == "GenTableFileName")
+    ws.GenTableFileName = value;
+  else
+    throw UsageError{"unknown key: " + cp1251::ToUtf8(key)};
+}
+
+void Apply(Workspace& ws, ConsoleHost& host, const Option& o) {
+  if (o.name == "--ini") {
+    ws.SettingsFilePath = Absolute(o.value);
+    ReadSettings(ws);
+    ApplyStartupDefaults(ws, CurrentDirectory());
+  } else if (o.name == "--set") {
+    SetField(ws, o.value);
+  } else if (o.name == "--answer") {
+    host.answers.push_back(o.value);
+  } else if (o.name == "--input") {
+    host.inputs.push_back(o.value);
+  } else {
+    host.files.push_back(Absolute(o.value));
+  }
+}
+
+// Unknown keys are usage errors too, found before any step runs.
+void CheckKeys(const std::vector<Item>& items) {
+  NullHost quiet;
+  Workspace scratch(quiet);
+  for (const auto& item : items)
+    if (auto* o = std::get_if<Option>(&item); o && o->name == "--set") SetField(scratch, o->value);
+}
+
+void RunStep(Workspace& ws, const Step& step) {
+  // Operations report their own failures; this only keeps a fault that escapes one from
+  // ending the whole run, as the workbench keeps running after it.
+  try {
+    step.def->run(ws, step.args);
+  } catch (...) {
+    LogOperationError(ws);
+  }
+}
+
+}  // namespace
+
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  const StepRegistry registry = AllSteps();
+  ConsoleHost host(out);
+  std::vector<Item> items;
+  try {
+    items = Parse(registry, args);
+    CheckKeys(items);
+  } catch (const UsageError& e) {
+    err << "tarvello-cli: " << e.what << '\n' << kUsage;
+    return 2;
+  }
+  Workspace ws(host);
+  InitWorkspace(ws, CurrentDirectory());
+  for (const auto& item : items) {
+    if (auto* step = std::get_if<Step>(&item))
+      RunStep(ws, *step);
+    else
+      Apply(ws, host, std::get<Option>(item));
+    out.flush();
+  }
+  return host.failures > 0 ? 1 : 0;
+}

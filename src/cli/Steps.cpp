@@ -1,0 +1,11 @@
+#include "cli/Steps.h"
+
+StepRegistry AllSteps() {
+  StepRegistry registry;
+  RegisterWorkspaceSteps(registry);
+  RegisterTextioSteps(registry);
+  RegisterIpsSteps(registry);
+  RegisterProcessingSteps(registry);
+  RegisterToolsSteps(registry);
+  return registry;
+}

@@ -1,0 +1,3 @@
+#include "cli/Steps.h"
+
+void RegisterToolsSteps(StepRegistry&) {}

@@ -1,0 +1,29 @@
+#pragma once
+// The character table: which character each byte code of the game's font stands for.
+#include <array>
+#include <optional>
+
+#include "workspace/Workspace.h"
+
+void LoadTable(Workspace& ws);
+void SaveTable(Workspace& ws);
+
+// The table file as SaveTable writes it.
+Text TableFileText(const Workspace& ws);
+
+// Byte code -> character and back, built once from CharTableLookup for the loops that
+// encode whole translations. A character given to several codes encodes as the lowest.
+class TableCodec {
+ public:
+  explicit TableCodec(const Text& lookup);
+  char decode(unsigned char code) const { return decode_[code]; }
+  std::optional<unsigned char> encode(char c) const {
+    const int code = encode_[static_cast<unsigned char>(c)];
+    if (code < 0) return std::nullopt;
+    return static_cast<unsigned char>(code);
+  }
+
+ private:
+  std::array<char, 256> decode_{};
+  std::array<int, 256> encode_{};
+};

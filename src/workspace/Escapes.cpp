@@ -1,0 +1,43 @@
+#include "workspace/Escapes.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::uint64_t ReadHexPrefix(std::string_view text, size_t* digitsRead) {
+  constexpr auto kMax = std::numeric_limits<std::uint64_t>::max();
+  std::uint64_t value = 0;
+  size_t i = 0;
+  for (; i < text.size(); ++i) {
+    const int d = HexDigit(text[i]);
+    if (d < 0) break;
+    value = value > (kMax >> 4) ? kMax : (value << 4) | static_cast<std::uint64_t>(d);
+  }
+  if (digitsRead) *digitsRead = i;
+  return value;
+}
+
+Text DecodeEscapes(const Text& text) {
+  if (text.size() < 4) return text;
+  Text out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    if (i + 5 <= text.size() && text[i] == '<' && text[i + 1] == '$' && text[i + 4] == '>') {
+      out += static_cast<char>(ReadHexPrefix(std::string_view(text).substr(i + 2, 2)));
+      i += 5;
+    } else {
+      out += text[i++];
+    }
+  }
+  return out;
+}

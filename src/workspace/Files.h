@@ -1,0 +1,27 @@
+#pragma once
+// The file system, reached through Windows-1251 names. Reads take whole files at
+// once; writes go to a temporary file beside the target and are renamed into place
+// only when complete, so a failed save never costs the old file.
+#include <filesystem>
+#include <string_view>
+
+#include "workspace/Cp1251.h"
+
+inline constexpr char kPathSeparator = '/';
+
+std::filesystem::path NativePath(const Text& name);
+Text FromNativePath(const std::filesystem::path& path);
+Text CurrentDirectory();
+Text JoinPath(const Text& dir, const Text& name);
+
+// True for an existing file that is not a folder.
+bool FileExists(const Text& name);
+// 0 for a missing file.
+std::uintmax_t FileSize(const Text& name);
+
+Text ReadWholeFile(const Text& name);
+void WriteFileAtomically(const Text& name, std::string_view data);
+// The file keeps all it held; `data` follows its last byte.
+void AppendFileAtomically(const Text& name, std::string_view data);
+void RenameFile(const Text& from, const Text& to);
+void RemoveFile(const Text& name);

@@ -1,0 +1,69 @@
+#include "workspace/Log.h"
+
+#include <cstdio>
+#include <new>
+
+#include "workspace/Errors.h"
+#include "workspace/Files.h"
+
+void AppendLog(Workspace& ws, const Text& line) {
+  if (!ws.LogText.empty()) ws.LogText += "\r\n";
+  ws.LogText += line;
+  ws.host->logLineAdded(line);
+  ws.host->pumpEvents();
+}
+
+void LogOperationError(Workspace& ws) {
+  Text description;
+  int number = 0;
+  try {
+    throw;
+  } catch (const OperationError& e) {
+    description = e.description();
+    number = e.number();
+  } catch (const std::bad_alloc&) {
+    description = W("недостаточно памяти");
+    number = kErrOutOfMemory;
+  } catch (const std::exception& e) {
+    description = W(e.what());
+    number = kErrUnexpected;
+  }
+  AppendLog(ws, W("Ошибка однако... ") + description + " " + Digits(number));
+  ws.host->failureReported();
+}
+
+void ReportPathNotFound(Workspace& ws, const Text& text) {
+  ws.host->message(text, Buttons::Ok, Icon::Critical);
+  ws.host->failureReported();
+}
+
+void ReportFailure(Workspace& ws, const Text& pathNotFoundText) {
+  try {
+    throw;
+  } catch (const OperationError& e) {
+    if (e.pathNotFound())
+      ReportPathNotFound(ws, pathNotFoundText);
+    else
+      LogOperationError(ws);
+  } catch (...) {
+    LogOperationError(ws);
+  }
+}
+
+void SaveLogFile(Workspace& ws) {
+  if (ws.DoSaveLogsInFile.empty()) return;
+  const std::tm t = ws.host->localTime();
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday,
+                t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
+  const Text block = "\r\n-------------" + Text(stamp) + "-------------\r\n" + ws.LogText;
+  try {
+    AppendFileAtomically(ws.DoSaveLogsInFile, block);
+  } catch (...) {
+    LogOperationError(ws);
+  }
+}
+
+Text Digits(std::int64_t n) { return std::to_string(n); }
+
+Text StrNum(std::int64_t n) { return n < 0 ? Digits(n) : " " + Digits(n); }

@@ -1,0 +1,27 @@
+#pragma once
+// The log pane and the failure reports every operation shares.
+#include <cstdint>
+
+#include "workspace/Workspace.h"
+
+// One line to the log; the event loop runs once so the pane repaints during long work.
+void AppendLog(Workspace& ws, const Text& line);
+
+// The general error line for the failure being handled. Call it only inside a catch
+// block: it names the failure that is in flight.
+void LogOperationError(Workspace& ws);
+
+// An operation's own path-not-found message box (critical icon).
+void ReportPathNotFound(Workspace& ws, const Text& text);
+
+// Inside a catch block: a path-not-found failure shows `pathNotFoundText`, anything
+// else the general error line.
+void ReportFailure(Workspace& ws, const Text& pathNotFoundText);
+
+// Appends the session's log to the file named by DoSaveLogsInFile under a dated rule.
+void SaveLogFile(Workspace& ws);
+
+// A number as the log shows it: a leading space, or the minus sign.
+Text StrNum(std::int64_t n);
+// A number without the leading space.
+Text Digits(std::int64_t n);

@@ -1,0 +1,97 @@
+#pragma once
+// The one working state of the program: images, table, translation, dictionaries,
+// settings, file names and flags. Every operation is a free function on it.
+#include <vector>
+
+#include "workspace/Cp1251.h"
+#include "workspace/Host.h"
+
+// The word-for-word dictionary: slots of search text and replacement, of which the
+// first `count` are the accepted pairs.
+struct TRVocabularyData {
+  std::vector<Text> words;
+  std::vector<Text> replacements;
+  int count = 0;
+};
+
+struct Workspace {
+  explicit Workspace(Host& h) : host(&h) {}
+
+  Host* host;
+
+  // ROM
+  Text RomImage;      // as loaded and as last committed; readers use this one
+  Text RomWorkImage;  // modifying operations write here, then commit it whole
+  Text InputRomFileName;
+  Text OutputRomFileName;
+  bool RomLoaded = false;
+  bool RomChanged = false;
+
+  // IPS patch
+  Text IpsImage;
+  Text IPSFileName;
+  Text OutputIPSFileName;
+  bool IpsLoaded = false;
+  bool IpsChanged = false;
+
+  // Character table: empty until the first load, then 256 one-character entries.
+  std::vector<Text> CharTable;
+  Text CharTableLookup;
+  Text TableComments;
+  Text TableFileName;
+  bool TableLoaded = false;
+  bool TableChanged = false;
+
+  // Translation: one empty element means there is none.
+  std::vector<Text> PerevodArray{Text()};
+  Text PerevodFileName;
+  Text ReportFileName;
+  bool PerevodLoaded = false;
+  bool PerevodChanged = false;
+
+  // Dictionaries
+  TRVocabularyData TRVocabulary;
+  Text TRVocabularyFile;
+  bool TRVocabularyChanged = false;
+  std::vector<Text> Vocabulary;
+  Text VocabularyFile;
+
+  // Settings not listed above, under their key names.
+  Text HelpFileName;
+  int NumberOfTextChars = 0;
+  Text FontNameForListBox;
+  Text FontNameForEditBox;
+  int FontSizeForListBox = 0;
+  int FontSizeForEditBox = 0;
+  Text ExtendedLogs;
+  int magicIterator = 0;
+  Text DoSaveLogsInFile;
+  Text IgnoreTRVocWarnings;
+  Text SkipUnknownTRChars;
+  Text TransponINILine;
+  Text UseHEXaddr;
+  Text DumperINILine;
+  Text AddrInTblDumpPrv;
+  Text LeaveChangesInPerevodAddr;
+  Text OverwriteOldFile;
+  Text MakeBAKFiles;
+
+  // Program texts
+  Text VersionText;
+  Text AboutText;
+  Text SettingsFilePath;
+
+  // Table generator
+  Text GenCodeMap;
+  Text GenTableFileName;
+
+  // The log pane's whole text.
+  Text LogText;
+};
+
+// The program's start: one empty translation line, the settings path in `cwd`, the
+// version and credits texts and every setting at its default. Reading the settings
+// file is the caller's next step.
+void InitWorkspace(Workspace& ws, const Text& cwd);
+// The defaults that start-up applies after the settings have been read.
+void ApplyStartupDefaults(Workspace& ws, const Text& cwd);
