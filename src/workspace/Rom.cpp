@@ -16,8 +16,10 @@ void LoadRom(Workspace& ws) {
   if (!CheckFileExists(ws, ws.InputRomFileName, W("ROM Файл"))) return;
   try {
     Text image = ReadWholeFile(ws.InputRomFileName);
-    ws.RomWorkImage = image;
-    ws.RomImage = std::move(image);
+    // assign() reuses the working copy's buffer, so reloading a ROM of the same size
+    // allocates only the one buffer the file is read into.
+    ws.RomWorkImage.assign(image);
+    ws.RomImage.swap(image);
     AppendLog(ws, W("Загрузили ROM: ") + ws.InputRomFileName);
     ws.RomLoaded = true;
   } catch (...) {

@@ -1,0 +1,82 @@
+// Loading and saving the files a translator works with, at the sizes of real work.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "workspace/Files.h"
+#include "workspace/Perevod.h"
+#include "workspace/Rom.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path BenchDir() {
+  const fs::path dir = fs::temp_directory_path() / "tarvello-bench";
+  fs::create_directories(dir);
+  return dir;
+}
+
+// A translation of `lines` lines with an empty line after every tenth, as hand-edited
+// files have them.
+Text MakePerevodFile(int lines) {
+  Text text;
+  for (int i = 0; i < lines; ++i) {
+    text += std::to_string(16384 + i * 24) + " Line number " + std::to_string(i) + " of the game text\r\n";
+    if (i % 10 == 0) text += "\r\n\r\n";
+  }
+  return text;
+}
+
+void BM_LoadPerevod(benchmark::State& state) {
+  const auto lines = static_cast<int>(state.range(0));
+  const fs::path file = BenchDir() / ("load" + std::to_string(lines) + ".txt");
+  std::ofstream(file, std::ios::binary) << MakePerevodFile(lines);
+  NullHost host;
+  Workspace ws(host);
+  InitWorkspace(ws, FromNativePath(BenchDir()));
+  for (auto _ : state) {
+    ws.PerevodFileName = FromNativePath(file);
+    LoadPerevod(ws);
+    benchmark::DoNotOptimize(ws.PerevodArray.data());
+  }
+  state.SetComplexityN(lines);
+}
+BENCHMARK(BM_LoadPerevod)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void BM_SavePerevod(benchmark::State& state) {
+  const auto lines = static_cast<int>(state.range(0));
+  NullHost host;
+  Workspace ws(host);
+  InitWorkspace(ws, FromNativePath(BenchDir()));
+  ws.PerevodArray = SplitPerevodText(MakePerevodFile(lines));
+  ws.OverwriteOldFile = "YES";
+  ws.MakeBAKFiles = "NO";
+  const Text name = FromNativePath(BenchDir() / ("save" + std::to_string(lines) + ".txt"));
+  for (auto _ : state) {
+    ws.PerevodFileName = name;
+    SavePerevod(ws);
+  }
+  state.SetComplexityN(lines);
+}
+BENCHMARK(BM_SavePerevod)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void BM_LoadRom(benchmark::State& state) {
+  const auto size = static_cast<size_t>(state.range(0));
+  const fs::path file = BenchDir() / ("rom" + std::to_string(size) + ".gba");
+  std::ofstream(file, std::ios::binary) << std::string(size, '\x5A');
+  NullHost host;
+  Workspace ws(host);
+  InitWorkspace(ws, FromNativePath(BenchDir()));
+  for (auto _ : state) {
+    ws.InputRomFileName = FromNativePath(file);
+    LoadRom(ws);
+    benchmark::DoNotOptimize(ws.RomImage.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+BENCHMARK(BM_LoadRom)->Arg(1 << 20)->Arg(32 << 20)->Unit(benchmark::kMillisecond);
+
+}  // namespace
