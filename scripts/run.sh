@@ -5,4 +5,5 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELLO_TESTS=OFF -DTARVELLO_BENCH=OFF >/dev/null
 cmake --build build --target tarvello tarvello-cli
-exec ./build/tarvello "$@"
+# The help file is copied beside the program; its default name is taken from the working folder.
+cd build && exec ./tarvello "$@"

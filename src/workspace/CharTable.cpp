@@ -55,32 +55,35 @@ TableCodec::TableCodec(const Text& lookup) {
   }
 }
 
-void LoadTable(Workspace& ws) {
-  if (!CheckFileExists(ws, ws.TableFileName, W("Файл таблицы"))) return;
+void ApplyTableText(Workspace& ws, std::string_view data) {
   // The table is built aside and takes over only when the whole file is good, so a bad
   // line never leaves half of a new table over the old one.
+  ParsedTable table;
+  size_t lineNumber = 0;
+  for (std::string_view line : SplitAnyLineEnd(data)) {
+    ++lineNumber;
+    if (line.find('=') == std::string_view::npos) {
+      table.comments.append(line).append("\r\n");
+      AppendLog(ws, W("Комментарий: ") + Text(line));
+    } else {
+      ParseEntry(ws, table, line, lineNumber);
+    }
+  }
+  Text lookup;
+  lookup.reserve(256);
+  for (auto& entry : table.entries) {
+    if (entry.empty()) entry = Text(1, '\0');
+    lookup += entry;
+  }
+  ws.CharTable = std::move(table.entries);
+  ws.CharTableLookup = std::move(lookup);
+  ws.TableComments = std::move(table.comments);
+}
+
+void LoadTable(Workspace& ws) {
+  if (!CheckFileExists(ws, ws.TableFileName, W("Файл таблицы"))) return;
   try {
-    const Text data = ReadWholeFile(ws.TableFileName);
-    ParsedTable table;
-    size_t lineNumber = 0;
-    for (std::string_view line : SplitAnyLineEnd(data)) {
-      ++lineNumber;
-      if (line.find('=') == std::string_view::npos) {
-        table.comments.append(line).append("\r\n");
-        AppendLog(ws, W("Комментарий: ") + Text(line));
-      } else {
-        ParseEntry(ws, table, line, lineNumber);
-      }
-    }
-    Text lookup;
-    lookup.reserve(256);
-    for (auto& entry : table.entries) {
-      if (entry.empty()) entry = Text(1, '\0');
-      lookup += entry;
-    }
-    ws.CharTable = std::move(table.entries);
-    ws.CharTableLookup = std::move(lookup);
-    ws.TableComments = std::move(table.comments);
+    ApplyTableText(ws, ReadWholeFile(ws.TableFileName));
     AppendLog(ws, W("Загрузили таблицу :") + ws.TableFileName);
     ws.TableLoaded = true;
   } catch (...) {

@@ -8,6 +8,10 @@
 void LoadTable(Workspace& ws);
 void SaveTable(Workspace& ws);
 
+// Reads a table file's content into the workspace's table, logging comments and
+// warnings; throws OperationError on a code above FF and then changes nothing.
+void ApplyTableText(Workspace& ws, std::string_view data);
+
 // The table file as SaveTable writes it.
 Text TableFileText(const Workspace& ws);
 

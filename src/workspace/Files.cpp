@@ -1,6 +1,7 @@
 #include "workspace/Files.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +56,16 @@ mode_t ModeToKeep(const Text& name) {
   return 0666 & ~mask;
 }
 
+// A ROM or patch of many megabytes is touched page by page while it is read; huge pages
+// turn thousands of page faults into a few. Only advice: the kernel may ignore it.
+void AdviseHugePages(char* data, size_t size) {
+  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+  const auto start = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const std::uintptr_t last = (start + size) & ~(kHugePage - 1);
+  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+}
+
 }  // namespace
 
 std::filesystem::path NativePath(const Text& name) { return std::filesystem::path(cp1251::ToUtf8(name)); }
@@ -94,11 +105,24 @@ Text ReadWholeFile(const Text& name) {
   if (::fstat(fd.get(), &st) != 0) throw FileError(errno, name);
   if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, name);
   Text data;
+  data.reserve(static_cast<size_t>(st.st_size));
+  AdviseHugePages(data.data(), data.capacity());
   data.resize(static_cast<size_t>(st.st_size));
   size_t got = 0;
   // The size is a hint: a file that grows or shrinks while we read is read to its end.
   for (;;) {
-    if (got == data.size()) data.resize(data.size() + 65536);
+    if (got == data.size()) {
+      // Grow only for a file that really is longer than its size said: growing a full
+      // buffer first would copy the whole image once more on every load.
+      char probe[4096];
+      const ssize_t extra = ::read(fd.get(), probe, sizeof probe);
+      if (extra < 0 && errno == EINTR) continue;
+      if (extra < 0) throw FileError(errno, name);
+      if (extra == 0) break;
+      data.append(probe, static_cast<size_t>(extra));
+      got += static_cast<size_t>(extra);
+      continue;
+    }
     const ssize_t n = ::read(fd.get(), data.data() + got, data.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -112,21 +136,33 @@ Text ReadWholeFile(const Text& name) {
 }
 
 void WriteFileAtomically(const Text& name, std::string_view data) {
-  const Text dir = DirectoryOf(name);
-  const auto base = NativePath(name).filename().string();
-  std::string tmpl = NativePath(dir).string() + "/." + base + ".XXXXXX";
-  const mode_t mode = ModeToKeep(name);
-  Fd fd(::mkstemp(tmpl.data()));
-  if (fd.get() < 0) throw FileError(errno, name);
-  const std::string tmpName = tmpl;
-  try {
-    WriteAll(fd.get(), data, name);
-    if (::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0) throw FileError(errno, name);
-    if (::close(fd.release()) != 0) throw FileError(errno, name);
-    if (::rename(tmpName.c_str(), NativePath(name).c_str()) != 0) throw FileError(errno, name);
-  } catch (...) {
-    ::unlink(tmpName.c_str());
-    throw;
+  AtomicFileWriter file(name);
+  file.write(data);
+  file.commit(true);
+}
+
+AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeToKeep(name)) {
+  std::string tmpl = NativePath(DirectoryOf(name)).string() + "/." + NativePath(name).filename().string() + ".XXXXXX";
+  fd_ = ::mkstemp(tmpl.data());
+  if (fd_ < 0) throw FileError(errno, name);
+  tmpName_ = tmpl;
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  ::unlink(tmpName_.c_str());
+}
+
+void AtomicFileWriter::write(std::string_view data) { WriteAll(fd_, data, name_); }
+
+void AtomicFileWriter::commit(bool durable) {
+  if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || (durable && ::fsync(fd_) != 0)) throw FileError(errno, name_);
+  const int fd = std::exchange(fd_, -1);
+  if (::close(fd) != 0 || ::rename(tmpName_.c_str(), NativePath(name_).c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmpName_.c_str());
+    throw FileError(err, name_);
   }
 }
 

@@ -25,3 +25,24 @@ void WriteFileAtomically(const Text& name, std::string_view data);
 void AppendFileAtomically(const Text& name, std::string_view data);
 void RenameFile(const Text& from, const Text& to);
 void RemoveFile(const Text& name);
+
+// WriteFileAtomically for output made piece by piece (a report of tens of megabytes is
+// never held whole): the pieces go to a temporary file beside the target, which takes
+// the target's name only in commit(). Destroyed uncommitted, it leaves the old file whole.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(const Text& name);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+  void write(std::string_view data);
+  // `durable` waits until the bytes are on the disk; output that can be made again at
+  // will skips that wait.
+  void commit(bool durable);
+
+ private:
+  Text name_;
+  std::string tmpName_;
+  int fd_ = -1;
+  unsigned mode_ = 0;
+};

@@ -1,8 +1,10 @@
 #pragma once
 // The one working state of the program: images, table, translation, dictionaries,
 // settings, file names and flags. Every operation is a free function on it.
+#include <cstdint>
 #include <vector>
 
+#include "workspace/EditorState.h"
 #include "workspace/Cp1251.h"
 #include "workspace/Host.h"
 
@@ -12,6 +14,23 @@ struct TRVocabularyData {
   std::vector<Text> words;
   std::vector<Text> replacements;
   int count = 0;
+  bool loaded = false;  // a load accepted at least one pair
+};
+
+// The clean-up dictionary: the file's whole content, asked only whether a short text
+// occurs anywhere in it.
+struct VocabularyData {
+  Text text;
+  bool loaded = false;  // the content read was not empty
+};
+
+// One translation line as a shifted insertion found it, index for index with PerevodArray.
+struct GbaPointerEntry {
+  Text pointer;      // the 4 bytes pointing at the old address; empty when no pointer can
+  Text addressText;  // the characters before the first space
+  std::int64_t address = 0;
+  Text text;                  // the characters after the first space
+  bool hasSeparator = false;  // a line without a space keeps its place and nothing else
 };
 
 struct Workspace {
@@ -48,12 +67,14 @@ struct Workspace {
   Text ReportFileName;
   bool PerevodLoaded = false;
   bool PerevodChanged = false;
+  // What a shifted insertion recorded of each translation line before moving it.
+  std::vector<GbaPointerEntry> GbaPointerTable;
 
   // Dictionaries
   TRVocabularyData TRVocabulary;
   Text TRVocabularyFile;
   bool TRVocabularyChanged = false;
-  std::vector<Text> Vocabulary;
+  VocabularyData Vocabulary;
   Text VocabularyFile;
 
   // Settings not listed above, under their key names.
@@ -87,6 +108,9 @@ struct Workspace {
 
   // The log pane's whole text.
   Text LogText;
+
+  // The translation editor's state, which outlives its window.
+  EditorState Editor;
 };
 
 // The program's start: one empty translation line, the settings path in `cwd`, the
