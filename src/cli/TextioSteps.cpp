@@ -1,3 +1,53 @@
 #include "cli/Steps.h"
+#include "textio/Extraction.h"
+#include "textio/GbaPointers.h"
+#include "textio/Insertion.h"
+#include "textio/ShiftedPut.h"
+#include "workspace/Errors.h"
+#include "workspace/Log.h"
 
-void RegisterTextioSteps(StepRegistry&) {}
+namespace {
+
+// A step argument that is no shift ends the step with the general error line, as a
+// refused field would stop the window's button.
+std::int32_t ShiftArg(const StepArgs& args, size_t index) {
+  if (index >= args.size()) return 0;
+  if (auto shift = ReadShiftField(args[index])) return *shift;
+  throw OperationError(kErrUnexpected,
+                       W("сдвиг должен быть целым числом от -2147483648 до 2147483647: ") + args[index]);
+}
+
+// The pointer check box: 1/YES checked, 0/NO (or nothing) unchecked.
+bool CheckArg(const StepArgs& args, size_t index) {
+  if (index >= args.size()) return false;
+  const Text value = cp1251::Upper(args[index]);
+  if (value == "1" || value == "YES") return true;
+  if (value == "0" || value == "NO" || value.empty()) return false;
+  throw OperationError(kErrUnexpected, W("флажок коррекции поинтеров бывает 1/YES или 0/NO: ") + args[index]);
+}
+
+}  // namespace
+
+void RegisterTextioSteps(StepRegistry& r) {
+  r.add("ExtractTextFromRom", ExtractTextFromRom);
+  r.add("PutPerevodInRom",
+        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { PutPerevodInRom(ws, ShiftArg(a, 0)); }});
+  r.add("BuildGbaPointerTable", BuildGbaPointerTable);
+  r.add("PackPerevodAddresses", PackPerevodAddresses);
+  r.add("CorrectGbaPointers",
+        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbaPointers(ws, ShiftArg(a, 0)); }});
+  r.add("FindGbaPointers", FindGbaPointers);
+  // The shifted insertion window's button: SHIFT as typed in its shift field, CORRECT
+  // its pointer check box.
+  r.add("ShiftedPut", StepDef{1, 2, [](Workspace& ws, const StepArgs& a) {
+                                const bool correct = CheckArg(a, 1);
+                                ShiftedPut(ws, ShiftArg(a, 0), correct);
+                              }});
+  // The same with a new address typed for the first line instead of the shift; a first
+  // line without a space leaves the shift field at its initial 0.
+  r.add("ShiftedPutTo", StepDef{1, 2, [](Workspace& ws, const StepArgs& a) {
+                                  const bool correct = CheckArg(a, 1);
+                                  const auto shift = ShiftForNewAddress(ws, a[0]).value_or(0);
+                                  ShiftedPut(ws, ShiftArg(StepArgs{Digits(shift)}, 0), correct);
+                                }});
+}

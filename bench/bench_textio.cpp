@@ -1,0 +1,140 @@
+// Text extraction, insertion and GBA pointers on a 32 MiB cartridge image.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "bench_textio_input.h"
+#include "textio/Extraction.h"
+#include "textio/GbaPointers.h"
+#include "textio/Insertion.h"
+#include "workspace/Workspace.h"
+
+namespace {
+
+using namespace bench_textio;
+
+const Cartridge& SharedCartridge() {
+  static const Cartridge c = MakeCartridge();
+  return c;
+}
+
+const Cartridge& PointerCartridge() {
+  static const Cartridge c = [] {
+    Cartridge p = MakeCartridge();
+    AddPointers(p, 10000);
+    return p;
+  }();
+  return c;
+}
+
+std::array<char, 256> AsciiDecode() {
+  std::array<char, 256> decode{};
+  const std::string lookup = AsciiLookup();
+  std::copy(lookup.begin(), lookup.end(), decode.begin());
+  return decode;
+}
+
+struct BenchWorkspace {
+  NullHost host;
+  Workspace ws{host};
+  explicit BenchWorkspace(const Cartridge& c) {
+    InitWorkspace(ws, std::filesystem::temp_directory_path().string());
+    ws.RomImage = c.image;
+    ws.RomWorkImage = c.image;
+    ws.RomLoaded = true;
+    ws.CharTableLookup = AsciiLookup();
+    for (char ch : ws.CharTableLookup) ws.CharTable.push_back(Text(1, ch));
+    ws.TableLoaded = true;
+    ws.PerevodLoaded = true;
+    ws.ExtendedLogs = "NO";
+  }
+};
+
+// The scan and the report text alone, handed on in pieces; the argument is
+// NumberOfTextChars.
+void BM_ExtractionReport(benchmark::State& state) {
+  const Cartridge& c = SharedCartridge();
+  const auto decode = AsciiDecode();
+  std::int64_t lines = 0;
+  ExtractionReport(
+      c.image, decode, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
+      [&](std::string_view chunk) { lines += std::count(chunk.begin(), chunk.end(), '\n'); });
+  for (auto _ : state) {
+    ExtractionReport(
+        c.image, decode, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
+        [](std::string_view chunk) { benchmark::DoNotOptimize(chunk.data()); });
+  }
+  state.counters["lines"] = static_cast<double>(lines);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * c.image.size()));
+}
+BENCHMARK(BM_ExtractionReport)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// The whole operation, report file written (and synced) included.
+void BM_ExtractTextFromRom(benchmark::State& state) {
+  BenchWorkspace b(SharedCartridge());
+  b.ws.NumberOfTextChars = static_cast<int>(state.range(0));
+  const auto report = std::filesystem::temp_directory_path() / "bench_textio_report.txt";
+  b.ws.ReportFileName = report.string();
+  for (auto _ : state) ExtractTextFromRom(b.ws);
+  std::filesystem::remove(report);
+}
+BENCHMARK(BM_ExtractTextFromRom)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// One pass over the image for 10,000 pointers.
+void BM_ScanForGbaPointers(benchmark::State& state) {
+  const Cartridge& c = PointerCartridge();
+  GbaPointerSet set;
+  for (size_t i = 0; i < 10000; ++i) set.add(*GbaPointerValue(static_cast<std::int64_t>(c.strings[i].offset) + 1));
+  size_t hits = 0;
+  for (auto _ : state) {
+    hits = 0;
+    ScanForGbaPointers(c.image, set, [&](size_t, int) {
+      ++hits;
+      return true;
+    });
+  }
+  state.counters["hits"] = static_cast<double>(hits);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * c.image.size()));
+}
+BENCHMARK(BM_ScanForGbaPointers)->Unit(benchmark::kMillisecond);
+
+void BM_FindGbaPointers(benchmark::State& state) {
+  BenchWorkspace b(PointerCartridge());
+  b.ws.PerevodArray = TranslationOf(PointerCartridge(), 10000);
+  for (auto _ : state) FindGbaPointers(b.ws);
+}
+BENCHMARK(BM_FindGbaPointers)->Unit(benchmark::kMillisecond);
+
+// The whole correction step of 10,000 lines moved by 16 bytes: the working copy, the
+// scan, the rewrite and the commit. Each run starts from the image with the old pointers.
+void BM_CorrectGbaPointers(benchmark::State& state) {
+  BenchWorkspace b(PointerCartridge());
+  b.ws.ExtendedLogs = state.range(0) ? "YES" : "NO";
+  b.ws.PerevodArray = TranslationOf(PointerCartridge(), 10000);
+  b.ws.LeaveChangesInPerevodAddr = "NO";
+  BuildGbaPointerTable(b.ws);
+  for (auto _ : state) {
+    state.PauseTiming();
+    b.ws.RomImage = PointerCartridge().image;
+    b.ws.LogText.clear();
+    state.ResumeTiming();
+    CorrectGbaPointers(b.ws, 16);
+  }
+}
+BENCHMARK(BM_CorrectGbaPointers)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Insertion of translations of growing length into the 32 MiB image: the per-line cost
+// stays flat, and the two image copies of every insertion are the fixed part.
+void BM_PutPerevodInRom(benchmark::State& state) {
+  BenchWorkspace b(SharedCartridge());
+  b.ws.PerevodArray = TranslationOf(SharedCartridge(), static_cast<size_t>(state.range(0)));
+  for (auto _ : state) {
+    b.ws.LogText.clear();
+    PutPerevodInRom(b.ws, 0);
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_PutPerevodInRom)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,189 @@
+#include "textio/Extraction.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "textio/TextRuns.h"
+#include "workspace/CharTable.h"
+#include "workspace/Dialogs.h"
+#include "workspace/Errors.h"
+#include "workspace/Files.h"
+#include "workspace/Log.h"
+#include "workspace/Rom.h"
+
+namespace {
+
+// The report of a big ROM runs to tens of megabytes of short lines. They are made in a
+// buffer that stays in the cache and handed on a megabyte at a time, so the report is
+// never held whole.
+class ChunkedReport {
+ public:
+  explicit ChunkedReport(const std::function<void(std::string_view)>& sink) : buffer_(kSize + kSlack), sink_(sink) {}
+  // Room for a few bytes: an address and its space, or a line end.
+  char* room() {
+    if (used_ + kSlack > kSize) flush();
+    return buffer_.data() + used_;
+  }
+  void advanceTo(const char* p) { used_ = static_cast<size_t>(p - buffer_.data()); }
+  // A run's text, decoded straight into the buffer, in pieces when it is long.
+  void text(const unsigned char* bytes, size_t length, const std::array<char, 256>& decode) {
+    while (length > 0) {
+      if (used_ >= kSize) flush();
+      const size_t piece = std::min(length, kSize - used_);
+      char* out = buffer_.data() + used_;
+      for (size_t k = 0; k < piece; ++k) out[k] = decode[bytes[k]];
+      used_ += piece;
+      bytes += piece;
+      length -= piece;
+    }
+  }
+  void flush() {
+    if (used_ > 0) sink_(std::string_view(buffer_.data(), used_));
+    used_ = 0;
+  }
+
+ private:
+  static constexpr size_t kSize = size_t{1} << 20;
+  static constexpr size_t kSlack = 64;
+  std::vector<char> buffer_;
+  const std::function<void(std::string_view)>& sink_;
+  size_t used_ = 0;
+};
+
+// Addresses in report order climb slowly: all but their last four decimal digits stay
+// the same for long stretches, so those are formatted once per change and the last four
+// come from a table.
+class AddressWriter {
+ public:
+  explicit AddressWriter(bool hex) : hex_(hex) {
+    if (hex_) return;
+    for (int i = 0; i < 10000; ++i) std::snprintf(lastFour_[static_cast<size_t>(i)].data(), 5, "%04d", i);
+  }
+  char* write(char* out, std::uint64_t position) {
+    if (hex_) return WriteHex(out, position);
+    const std::uint64_t high = position / 10000;
+    if (high == 0) return std::to_chars(out, out + 24, position).ptr;
+    if (high != high_) {
+      high_ = high;
+      highLength_ = static_cast<size_t>(std::to_chars(highText_, highText_ + sizeof highText_, high).ptr - highText_);
+    }
+    // A fixed-size copy is a few moves; room() leaves more than enough behind the address.
+    std::memcpy(out, highText_, sizeof highText_);
+    std::memcpy(out + highLength_, lastFour_[static_cast<size_t>(position % 10000)].data(), 4);
+    return out + highLength_ + 4;
+  }
+
+ private:
+  static char* WriteHex(char* out, std::uint64_t position) {
+    *out++ = '&';
+    *out++ = 'H';
+    char* end = std::to_chars(out, out + 24, position, 16).ptr;
+    for (char* c = out; c != end; ++c)
+      if (*c >= 'a') *c = static_cast<char>(*c - 'a' + 'A');
+    return end;
+  }
+
+  bool hex_;
+  std::vector<std::array<char, 5>> lastFour_ = std::vector<std::array<char, 5>>(10000);
+  std::uint64_t high_ = 0;
+  char highText_[24] = {};
+  size_t highLength_ = 0;
+};
+
+std::array<char, 256> DecodeTable(const Text& lookup) {
+  std::array<char, 256> decode{};
+  for (size_t code = 0; code < 256 && code < lookup.size(); ++code) decode[code] = lookup[code];
+  return decode;
+}
+
+Text CannotCreateReportText(const Text& name) {
+  return W("Не могу создать файл отчета") + "\r\n" + name + "\r\n" + W("попробуйте еще раз с другим файлом...");
+}
+
+bool Refused(Workspace& ws) {
+  if (!ws.RomLoaded) LoadRom(ws);
+  if (!ws.TableLoaded) LoadTable(ws);
+  Text refusal;
+  if (!ws.RomLoaded)
+    refusal = W("Сначала надо загрузить ROM");
+  else if (!ws.TableLoaded)
+    refusal = W("Сначала надо загрузить Таблицу");
+  if (refusal.empty()) return false;
+  ws.host->message(refusal, Buttons::Ok, Icon::Critical);
+  AppendLog(ws, refusal);
+  return true;
+}
+
+void WriteReport(Workspace& ws) {
+  const std::int64_t n = static_cast<std::int64_t>(ws.RomImage.size());
+  Progress bar(ws, Bar::Main, 0, static_cast<int>(std::min<std::int64_t>(n + 1, INT_MAX)));
+  AtomicFileWriter file(ws.ReportFileName);
+  ExtractionReport(
+      ws.RomImage, DecodeTable(ws.CharTableLookup), ws.NumberOfTextChars, ws.UseHEXaddr == "YES",
+      [&](std::int64_t position) {
+        bar.set(static_cast<int>(std::min<std::int64_t>(position, INT_MAX)));
+        ws.host->pumpEvents();
+      },
+      [&](std::string_view chunk) { file.write(chunk); });
+  // The report can be extracted again at will: no waiting for the disk.
+  file.commit(false);
+}
+
+}  // namespace
+
+void ExtractionReport(std::string_view image, const std::array<char, 256>& decode, int minRunLength, bool hexAddresses,
+                      const std::function<void(std::int64_t)>& onRun,
+                      const std::function<void(std::string_view)>& onChunk) {
+  std::array<bool, 256> isText{};
+  for (size_t code = 0; code < 256; ++code) isText[code] = decode[code] != '\0';
+  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
+  const size_t n = image.size();
+  TextRunFinder runs(image, isText, static_cast<size_t>(std::max(minRunLength, 1)));
+  ChunkedReport out(onChunk);
+  // The progress bar and the event loop hear of the runs about a thousand times over the
+  // whole image, never once per byte nor once per line of a text-dense image.
+  const std::int64_t step = std::max<std::int64_t>(1, static_cast<std::int64_t>(n + 1) / 1024);
+  std::int64_t nextReport = 0;
+  AddressWriter address(hexAddresses);
+  runs.forEachRun([&](size_t start, size_t end) {
+    char* p = address.write(out.room(), start + 1);
+    *p++ = ' ';
+    out.advanceTo(p);
+    out.text(bytes + start, end - start, decode);
+    p = out.room();
+    *p++ = '\r';
+    *p++ = '\n';
+    out.advanceTo(p);
+    const std::int64_t position = static_cast<std::int64_t>(end) + 1;
+    if (position >= nextReport) {
+      onRun(position);
+      nextReport = position + step;
+    }
+  });
+  out.flush();
+}
+
+void ExtractTextFromRom(Workspace& ws) {
+  if (Refused(ws)) return;
+  if (ws.ReportFileName.empty()) {
+    AppendLog(ws, W("Не задано имя файла отчета"));
+    return;
+  }
+  try {
+    WriteReport(ws);
+    AppendLog(ws, W("Вынули текст из ROM файла: ") + ws.InputRomFileName + W(" в файл: ") + ws.ReportFileName);
+  } catch (const OperationError& e) {
+    if (!e.pathNotFound()) {
+      LogOperationError(ws);
+      return;
+    }
+    ReportPathNotFound(ws, CannotCreateReportText(ws.ReportFileName));
+    ws.ReportFileName.clear();
+  } catch (...) {
+    LogOperationError(ws);
+  }
+}

@@ -1,0 +1,17 @@
+#pragma once
+// The Game Boy Advance pointers of a shifted insertion: record every line's pointer
+// before the strings move, pack the lines one after another, rewrite the recorded
+// pointers to the new places afterwards, and, on its own, report which lines have a
+// pointer in the ROM.
+#include <cstdint>
+
+#include "workspace/Workspace.h"
+
+// The number of the general error line when the recorded table does not belong to the
+// translation (never built, or built for other lines).
+inline constexpr int kErrNoPointerTable = 1102;
+
+void BuildGbaPointerTable(Workspace& ws);
+void PackPerevodAddresses(Workspace& ws);
+void CorrectGbaPointers(Workspace& ws, std::int32_t shift);
+void FindGbaPointers(Workspace& ws);

@@ -1,0 +1,117 @@
+#include "textio/Insertion.h"
+
+#include <optional>
+
+#include "textio/Refusals.h"
+#include "workspace/CharTable.h"
+#include "workspace/Dialogs.h"
+#include "workspace/Errors.h"
+#include "workspace/Escapes.h"
+#include "workspace/Log.h"
+#include "workspace/Perevod.h"
+#include "workspace/Rom.h"
+
+namespace {
+
+struct InsertOptions {
+  std::int32_t shift = 0;
+  bool keepShifted = false;   // the shifted addresses are written back into the lines
+  bool writeUnknown = false;  // a character the table lacks goes in as its own byte
+  bool extendedLogs = false;
+};
+
+// Encodes through the table; without a table (its load was tried and failed) every
+// character is unknown to it.
+class Encoder {
+ public:
+  explicit Encoder(const Text& lookup) {
+    if (!lookup.empty()) codec_.emplace(lookup);
+  }
+  std::optional<unsigned char> encode(char c) const { return codec_ ? codec_->encode(c) : std::nullopt; }
+
+ private:
+  std::optional<TableCodec> codec_;
+};
+
+bool TableDeclined(Workspace& ws) {
+  if (ws.TableLoaded) return false;
+  const Answer answer =
+      ws.host->message(W("А таблицу кто загружать будет, Пушкин? :-)") + "\r\n" + W("Загрузить таблицу сейчас?"),
+                       Buttons::YesNo, Icon::None);
+  if (answer != Answer::Yes) {
+    AppendLog(ws, W("Таблица еще не загружена"));
+    return true;
+  }
+  LoadTable(ws);
+  return false;
+}
+
+bool Refused(Workspace& ws) {
+  return RefuseWithoutPerevod(ws) || RefuseWithoutRom(ws) || TableDeclined(ws);
+}
+
+[[noreturn]] void ThrowOutsideRom(std::int64_t position, size_t romSize) {
+  throw OperationError(kErrOutsideRom, W("запись в позицию") + StrNum(position) + W(" за пределами ROM (размер") +
+                                           StrNum(static_cast<std::int64_t>(romSize)) + ")");
+}
+
+void WriteText(Workspace& ws, const Encoder& encoder, std::int64_t address, const Text& text,
+               const InsertOptions& options) {
+  Text& rom = ws.RomWorkImage;
+  for (size_t i = 0; i < text.size(); ++i) {
+    std::optional<unsigned char> code = encoder.encode(text[i]);
+    if (!code) {
+      if (!options.writeUnknown) continue;  // skipped characters write nothing, so never fail
+      code = static_cast<unsigned char>(text[i]);
+      if (options.extendedLogs) AppendLog(ws, W("Только, что вставили в ROM символ, отсутствующий в таблице"));
+    }
+    const std::int64_t offset = address - 1 + static_cast<std::int64_t>(i);
+    if (offset < 0 || offset >= static_cast<std::int64_t>(rom.size())) ThrowOutsideRom(offset + 1, rom.size());
+    rom[static_cast<size_t>(offset)] = static_cast<char>(*code);
+  }
+}
+
+void InsertLine(Workspace& ws, const Encoder& encoder, Text& line, const InsertOptions& options) {
+  const PerevodLineParts parts = ParsePerevodLine(line);
+  if (!parts.hasSeparator) return;
+  const std::int64_t address = parts.address + options.shift;
+  if (address == 0) WarnZeroAddress(ws);
+  Text text(parts.text);
+  if (options.keepShifted && options.shift != 0) {
+    line = FormatAddress(ws, address) + " " + text;
+    ws.PerevodChanged = true;
+  }
+  WriteText(ws, encoder, address, DecodeEscapes(text), options);
+}
+
+}  // namespace
+
+bool PutPerevodInRom(Workspace& ws, std::int32_t shift) {
+  if (Refused(ws)) return false;
+  WarnIfSingleLine(ws);
+  if (shift > 0)
+    AppendLog(ws, W("дополнительное смещение к адресам указанным в файле перевода равно ") + StrNum(shift));
+  InsertOptions options;
+  options.shift = shift;
+  options.keepShifted = ws.LeaveChangesInPerevodAddr == "YES";
+  options.writeUnknown = ws.SkipUnknownTRChars == "NO";
+  options.extendedLogs = ws.ExtendedLogs == "YES";
+  try {
+    ws.RomWorkImage = ws.RomImage;
+    const Encoder encoder(ws.CharTableLookup);
+    {
+      auto& lines = ws.PerevodArray;
+      Progress bar(ws, Bar::Main, 0, static_cast<int>(lines.size()) - 1);
+      for (size_t i = 0; i < lines.size(); ++i) {
+        InsertLine(ws, encoder, lines[i], options);
+        bar.set(static_cast<int>(i));
+      }
+    }
+    AppendLog(ws, W("Текст перевода вставлен в ROM"));
+    CommitRomWorkImage(ws);
+    return true;
+  } catch (...) {
+    LogOperationError(ws);
+    return false;
+  }
+}

@@ -1,0 +1,40 @@
+#include "textio/Refusals.h"
+
+#include "workspace/Log.h"
+
+namespace {
+
+void Refuse(Workspace& ws, const Text& text) {
+  ws.host->message(text, Buttons::Ok, Icon::None);
+  AppendLog(ws, text);
+}
+
+}  // namespace
+
+bool RefuseWithoutPerevod(Workspace& ws) {
+  if (ws.PerevodLoaded) return false;
+  Refuse(ws, W("Файл с переводом еще не загружен"));
+  return true;
+}
+
+bool RefuseWithoutRom(Workspace& ws) {
+  if (ws.RomLoaded) return false;
+  Refuse(ws, W("ROM еще не загружен"));
+  return true;
+}
+
+void WarnIfSingleLine(Workspace& ws) {
+  // The highest index is 0 for one line and, at start-up, for the one empty line; an
+  // empty file loads as no lines at all and is not warned about.
+  if (ws.PerevodArray.size() == 1)
+    ws.host->message(W("Маловааато будет :-), может еще строчку ?"), Buttons::Ok, Icon::Critical);
+}
+
+void WarnZeroAddress(Workspace& ws) {
+  AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: Указатель на нулевое смещение в ROM'e, так и задумано?(...продолжим)"));
+}
+
+void WarnNoGbaPointer(Workspace& ws, std::int64_t address) {
+  AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: на адрес") + StrNum(address) +
+                    W(" GBA поинтер не указывает (только на адреса от 1 до 33554432), строку пропускаем"));
+}

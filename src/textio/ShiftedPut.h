@@ -1,0 +1,24 @@
+#pragma once
+// The steps behind the shifted insertion window: the whole translation moves by a
+// number of bytes, packed one string after another, and the GBA pointers follow it when
+// the user asks.
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "workspace/Workspace.h"
+
+// "Вернуть текст перевода в ROM": records the pointers, packs the lines, inserts them
+// moved by `shift`, and corrects the pointers when `correctPointers` is set. Each step
+// reports its own refusals; a refused step does not stop the next.
+void ShiftedPut(Workspace& ws, std::int32_t shift, bool correctPointers);
+
+// What the shift field shows once a new address for the first line is typed: that
+// address minus the first line's address now. Nothing when the first line has no space
+// (the shift field then keeps what it shows). An empty or non-numeric address reads as 0.
+std::optional<std::int64_t> ShiftForNewAddress(const Workspace& ws, std::string_view newAddress);
+
+// The shift as typed: decimal with an optional sign and fraction (rounded half away from
+// zero), or "&H" and hexadecimal digits; spaces around it are ignored and an empty field
+// is 0. Nothing when the text holds anything else or the number needs more than 32 bits.
+std::optional<std::int32_t> ReadShiftField(std::string_view text);
