@@ -1,0 +1,100 @@
+#include "ips/IpsFile.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "ips/IpsRecords.h"
+#include "workspace/Files.h"
+#include "workspace/Log.h"
+#include "workspace/Rom.h"
+
+namespace {
+
+constexpr size_t kProgressSteps = 256;
+
+int ClampToInt(size_t n) {
+  return static_cast<int>(std::min<size_t>(n, INT_MAX));
+}
+
+}  // namespace
+
+IpsProgress::IpsProgress(Workspace& ws, size_t length)
+    : bar_(ws, Bar::Main, 0, ClampToInt(length)), step_(std::max<size_t>(1, length / kProgressSteps)) {}
+
+void IpsProgress::move(size_t position) {
+  bar_.set(ClampToInt(position));
+  next_ = position + step_;
+}
+
+void IpsRefusal(Workspace& ws, const Text& text) {
+  ws.host->message(text, Buttons::Ok, Icon::None);
+  AppendLog(ws, text);
+}
+
+Text IpsCutShortWarning() {
+  return W("ПРЕДУПРЕЖДЕНИЕ: IPS файл обрезан, последняя запись неполная, взято только то, что в ней есть");
+}
+
+bool CheckIpsImage(Workspace& ws) {
+  if (ws.IpsImage.empty()) {
+    AppendLog(ws, W("нулевая длинна IPS файла :-("));
+    return false;
+  }
+  if (!HasIpsHeader(ws.IpsImage)) {
+    ws.host->message(W("Это не IPS файл"), Buttons::Ok, Icon::Critical);
+    AppendLog(ws, W("в IPS файле нет нужного заголовка"));
+    return false;
+  }
+  return true;
+}
+
+void LoadIps(Workspace& ws) {
+  if (!CheckFileExists(ws, ws.IPSFileName, W("IPS Файл"))) return;
+  try {
+    ws.IpsImage = ReadWholeFile(ws.IPSFileName);
+    AppendLog(ws, W("Загрузили IPS: ") + ws.IPSFileName);
+    ws.IpsLoaded = true;
+  } catch (...) {
+    ReportFailure(ws, W("меня взглюкнуло, проверьте, имя и путь входного IPS файла") + "\r\n" + ws.IPSFileName);
+  }
+}
+
+void ApplyIps(Workspace& ws) {
+  if (!ws.IpsLoaded) return IpsRefusal(ws, W("IPS файл не загружен"));
+  if (!ws.RomLoaded) return IpsRefusal(ws, W("Входной ROM не загружен"));
+  if (!CheckIpsImage(ws)) return;
+  try {
+    IpsProgress progress(ws, ws.IpsImage.size() - kIpsHeader.size());
+    const IpsScanEnd end = ApplyIpsRecords(ws.IpsImage, ws.RomWorkImage, [&progress](size_t p) { progress.at(p); });
+    // A patch cut short is applied as far as it goes; the user must still hear that it
+    // was incomplete, or a damaged download passes for a good one.
+    if (end == IpsScanEnd::CutShort) AppendLog(ws, IpsCutShortWarning());
+    AppendLog(ws, W("Применили изменения из IPS файла: ") + ws.IPSFileName + W(" к ROM файлу: ") + ws.InputRomFileName);
+    CommitRomWorkImage(ws);
+  } catch (...) {
+    // The records written so far stay in the working copy; RomImage and RomChanged do not
+    // see a half-applied patch.
+    LogOperationError(ws);
+  }
+}
+
+void SaveIpsAs(Workspace& ws) {
+  if (ws.OutputIPSFileName.empty()) {
+    const Text name = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить IPS как..."), W(kIpsFilter));
+    if (name.empty()) {
+      AppendLog(ws, W("Не указано имя файла для сохранения, IPS не сохранен"));
+      return;
+    }
+    ws.OutputIPSFileName = name;
+  }
+  try {
+    const bool replacing = FileExists(ws.OutputIPSFileName);
+    // The old file goes only when the new one is complete: the write's rename replaces it.
+    WriteFileAtomically(ws.OutputIPSFileName, ws.IpsImage);
+    if (replacing) AppendLog(ws, W("враги убили старый файл ") + ws.OutputIPSFileName + ":-)");
+    AppendLog(ws, W("IPS сохранен в ") + ws.OutputIPSFileName);
+    ws.IpsChanged = false;
+  } catch (...) {
+    LogOperationError(ws);
+  }
+}

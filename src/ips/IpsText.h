@@ -1,0 +1,25 @@
+#pragma once
+// Text mined from the data records of a patch, as translation lines keyed by the ROM
+// address the text would occupy once the patch is applied.
+#include <array>
+#include <functional>
+#include <string_view>
+
+#include "ips/IpsRecords.h"
+#include "workspace/Workspace.h"
+
+void ExtractTextFromIps(Workspace& ws);
+
+// The character of each code; NUL for a code that is not text.
+using IpsTextDecoder = std::array<char, 256>;
+IpsTextDecoder IpsDecoderFromTable(const std::vector<Text>& charTable);
+
+struct IpsTextReport {
+  Text lines;  // "address text" CR LF per run, in patch order
+  IpsScanEnd end = IpsScanEnd::Running;
+};
+
+// Every run of at least `minRun` text bytes inside one data record. `afterLine` is told
+// the scan position after each line written.
+IpsTextReport CollectIpsText(std::string_view patch, const IpsTextDecoder& decoder, int minRun,
+                             const std::function<void(size_t)>& afterLine = {});
