@@ -1,0 +1,215 @@
+#include "processing/Merge.h"
+
+#include <algorithm>
+
+#include "processing/LineBreaks.h"
+#include "textio/Extraction.h"
+#include "workspace/Dialogs.h"
+#include "workspace/Files.h"
+#include "workspace/Log.h"
+#include "workspace/Perevod.h"
+
+namespace {
+
+enum class Glue { Cancelled, Loaded, Empty, Failed };
+
+Text CannotReadText(const Text& path) {
+  return W("проверьте, имя и путь файла") + "\r\n" + W("т.е. его можно прочитать:") + "\r\n" + path;
+}
+
+Text FolderOf(const Text& path) {
+  const size_t sep = path.rfind(kPathSeparator);
+  return sep == Text::npos ? Text() : path.substr(0, sep + 1);
+}
+
+Text NameOf(const Text& path) {
+  const size_t sep = path.rfind(kPathSeparator);
+  return sep == Text::npos ? path : path.substr(sep + 1);
+}
+
+// Closes the windows that show the translation and offers to save its changes before
+// it is replaced. False when the user cancelled, after logging `cancelLine`.
+bool ConfirmReplacingTranslation(Workspace& ws, const Text& cancelLine) {
+  ws.host->closeWindow(Window::EditForm);
+  ws.host->closeWindow(Window::FindForm);
+  if (!ws.PerevodChanged) return true;
+  switch (ws.host->message(W("Будем сохранять изменения перевода ?"), Buttons::YesNoCancel, Icon::None)) {
+    case Answer::Cancel: AppendLog(ws, cancelLine); return false;
+    case Answer::Yes: SavePerevod(ws); return true;
+    default: AppendLog(ws, W("предыдущие изменения перевода потеряны")); return true;
+  }
+}
+
+// Reads every file, each followed by a line break; a failure names the file it was
+// reading and leaves `glued` unfinished.
+bool ReadGlued(Workspace& ws, const std::vector<Text>& files, Text& glued) {
+  const Text* reading = nullptr;
+  try {
+    for (const auto& file : files) {
+      reading = &file;
+      glued += ReadWholeFile(file);
+      glued += "\r\n";
+      if (ws.ExtendedLogs == "YES") AppendLog(ws, W("Подклеиваем файл перевода ") + file);
+    }
+    return true;
+  } catch (...) {
+    ReportFailure(ws, CannotReadText(reading ? *reading : Text()));
+    return false;
+  }
+}
+
+Glue GlueFiles(Workspace& ws, const std::vector<Text>& files) {
+  if (!ConfirmReplacingTranslation(ws, W("операция склеивания файлов отменена"))) return Glue::Cancelled;
+  ws.PerevodChanged = false;
+  ws.PerevodLoaded = false;
+  Text glued;
+  if (!ReadGlued(ws, files, glued)) return Glue::Failed;
+  ws.host->pumpEvents();
+  const Text text = SqueezeLineBreaks(glued);
+  if (text.size() <= 2) {
+    AppendLog(ws, W("какие то пустые, эти ваши файлы :-("));
+    return Glue::Empty;
+  }
+  ws.PerevodArray = SplitAtCrLf(text);
+  ws.PerevodLoaded = true;
+  ws.PerevodChanged = true;
+  ws.PerevodFileName = W("склеенный_файл.txt");
+  ws.host->setMainCaption(ws.VersionText + W(" - Склеенный файл"));
+  AppendLog(ws, W("загрузили склееный файл"));
+  return Glue::Loaded;
+}
+
+// A workspace of its own for the extraction, holding a blank image of the ROM's size
+// and the identity table, so the user's ROM, table and their flags stay as they are.
+Workspace ScratchForExtraction(const Workspace& ws) {
+  Workspace scratch(*ws.host);
+  scratch.RomImage.assign(ws.RomImage.size(), '\0');
+  scratch.CharTable = IdentityCharTable();
+  for (const auto& entry : scratch.CharTable) scratch.CharTableLookup += entry;
+  scratch.RomLoaded = true;
+  scratch.TableLoaded = true;
+  scratch.InputRomFileName = ws.InputRomFileName;
+  scratch.NumberOfTextChars = ws.NumberOfTextChars;
+  scratch.UseHEXaddr = ws.UseHEXaddr;
+  scratch.ExtendedLogs = ws.ExtendedLogs;
+  scratch.VersionText = ws.VersionText;
+  scratch.OverwriteOldFile = ws.OverwriteOldFile;
+  scratch.MakeBAKFiles = ws.MakeBAKFiles;
+  return scratch;
+}
+
+// The scratch workspace's log lines reached the host already; the log text keeps them too.
+void KeepScratchLog(Workspace& ws, const Workspace& scratch) {
+  if (scratch.LogText.empty()) return;
+  if (!ws.LogText.empty()) ws.LogText += "\r\n";
+  ws.LogText += scratch.LogText;
+}
+
+void ExtractMergedText(Workspace& ws, Workspace& scratch) {
+  ws.ReportFileName.clear();
+  ws.ReportFileName = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить вынутый текст как..."),
+                                     W("Файл перевода (*.txt)|*.txt|Все файлы (*.*)|*.*"));
+  if (ws.ReportFileName.empty()) return;
+  scratch.ReportFileName = ws.ReportFileName;
+  ExtractTextFromRom(scratch);
+  ws.ReportFileName = scratch.ReportFileName;
+  KeepScratchLog(ws, scratch);
+}
+
+}  // namespace
+
+std::vector<Text> IdentityCharTable() {
+  std::vector<Text> table;
+  table.reserve(256);
+  for (int code = 0; code < 256; ++code) table.emplace_back(1, static_cast<char>(code));
+  return table;
+}
+
+void AppendPerevodFiles(Workspace& ws, const std::vector<Text>& files) {
+  GlueFiles(ws, files);
+}
+
+void CombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
+  if (files.size() < 2) {
+    AppendLog(ws, W("нужно указывать ДВА файла перевода"));
+    return;
+  }
+  std::vector<Text> a;
+  std::vector<Text> b;
+  const Text* reading = &files[0];
+  try {
+    a = SplitAtCrLf(ReadWholeFile(files[0]));
+    ws.host->pumpEvents();
+    reading = &files[1];
+    b = SplitAtCrLf(ReadWholeFile(files[1]));
+  } catch (...) {
+    ReportFailure(ws, CannotReadText(*reading));
+    return;
+  }
+  if (a.size() != b.size()) {
+    AppendLog(ws, W("Предупреждение: количество строк в файлах не совпадает"));
+    const size_t n = std::max(a.size(), b.size());
+    a.resize(n);
+    b.resize(n);
+  }
+  if (!ConfirmReplacingTranslation(ws, W("операция слияния файлов перевода отменена"))) return;
+  ws.PerevodChanged = false;
+  ws.PerevodLoaded = false;
+  Text glued;
+  for (size_t i = 0; i < a.size(); ++i) {
+    glued += a[i] + "\r\n" + b[i] + "\r\n";
+    ws.host->pumpEvents();
+  }
+  ws.PerevodArray = SplitAtCrLf(SqueezeLineBreaks(glued));
+  ws.PerevodChanged = true;
+  ws.PerevodLoaded = true;
+  // Named beside the first file, so that saving the merge just works.
+  ws.PerevodFileName =
+      FolderOf(files[0]) + W("слитый_файл_из_") + NameOf(files[0]) + W("_и_") + NameOf(files[1]) + ".txt";
+  ws.host->setMainCaption(ws.VersionText + " - " + ws.PerevodFileName);
+  AppendLog(ws, W("Слили файлы ") + files[0] + W(" и ") + files[1]);
+}
+
+void FuzzyCombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
+  if (!ws.RomLoaded) {
+    AppendLog(ws, W("ROM еще не загружен"));
+    return;
+  }
+  AppendLog(ws, W("Начинаем умное объединение файлов перевода..."));
+  if (GlueFiles(ws, files) == Glue::Cancelled) return;
+  if (!ws.PerevodLoaded) {
+    AppendLog(ws, W("Перевод так и не был загружен :-("));
+    return;
+  }
+  Workspace scratch = ScratchForExtraction(ws);
+  WritePerevodIntoImage(ws, scratch.RomImage);
+  ExtractMergedText(ws, scratch);
+  AppendLog(ws, W("Умное объединение файлов перевода закончено"));
+  // The merge lives only in the report file; the glued lines are not a translation to keep.
+  ws.PerevodLoaded = false;
+  ws.PerevodChanged = false;
+  ws.host->setMainCaption(ws.VersionText);
+}
+
+void WritePerevodIntoRomImage(Workspace& ws) {
+  WritePerevodIntoImage(ws, ws.RomImage);
+}
+
+void WritePerevodIntoImage(Workspace& ws, Text& image) {
+  const auto& lines = ws.PerevodArray;
+  Progress bar(ws, Bar::Main, 0, static_cast<int>(lines.size()) - 1);
+  const auto size = static_cast<std::int64_t>(image.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const auto parts = ParsePerevodLine(lines[i]);
+    if (!parts.hasSeparator) {
+      AppendLog(ws, W("Эй!, а где поинтеры ?, Вы чего мне подсунули?"));
+    } else if (parts.address < 1 || parts.address > size) {
+      AppendLog(ws, W("Адрес ") + Text(parts.field) + W(" вне образа ROM, строку пропустили"));
+    } else {
+      const auto at = static_cast<size_t>(parts.address - 1);
+      const size_t len = std::min(parts.text.size(), image.size() - at);
+      std::copy_n(parts.text.begin(), len, image.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    if (i % 100 == 0) bar.set(static_cast<int>(i));
+  }
+}

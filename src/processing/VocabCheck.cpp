@@ -1,0 +1,101 @@
+#include "processing/VocabCheck.h"
+
+#include <new>
+
+#include "processing/ShortTextIndex.h"
+#include "workspace/Dialogs.h"
+#include "workspace/Errors.h"
+#include "workspace/Files.h"
+#include "workspace/Log.h"
+
+namespace {
+
+// Inside a catch block: the load's own error line, with the failure's description
+// and number.
+void LogVocabularyLoadError(Workspace& ws) {
+  Text description;
+  int number = kErrUnexpected;
+  try {
+    throw;
+  } catch (const OperationError& e) {
+    description = e.description();
+    number = e.number();
+  } catch (const std::bad_alloc&) {
+    description = W("недостаточно памяти");
+    number = kErrOutOfMemory;
+  } catch (const std::exception& e) {
+    description = W(e.what());
+  }
+  AppendLog(ws, W("Ошибка при загрузке словаря... ") + description + StrNum(number));
+  ws.host->failureReported();
+}
+
+// Garbage is a short text that no word of the dictionary contains.
+bool IsGarbage(std::string_view text, const ShortTextIndex& index) {
+  return !text.empty() && text.size() <= ShortTextIndex::kMaxLength && !index.contains(text);
+}
+
+}  // namespace
+
+void LoadVocabulary(Workspace& ws) {
+  auto& voc = ws.Vocabulary;
+  voc.loaded = false;
+  if (ws.VocabularyFile.empty()) return;
+  try {
+    // Opened for update, as the dictionary files are: a missing file is created empty.
+    if (!FileExists(ws.VocabularyFile)) WriteFileAtomically(ws.VocabularyFile, "");
+    voc.text = ReadWholeFile(ws.VocabularyFile);
+    voc.loaded = !voc.text.empty();
+  } catch (...) {
+    LogVocabularyLoadError(ws);
+    return;
+  }
+  AppendLog(ws, W("Прочитали словарь из файла ") + ws.VocabularyFile);
+}
+
+void VocabCheck(Workspace& ws) {
+  if (!ws.PerevodLoaded) {
+    AppendLog(ws, W("Перевод еще не загружен"));
+    return;
+  }
+  if (!ws.Vocabulary.loaded) LoadVocabulary(ws);
+  if (!ws.Vocabulary.loaded) {
+    AppendLog(ws, W("Словарь не загружен или пустой"));
+    return;
+  }
+  try {
+    AppendLog(ws, W("Начинаем проверку по словарю"));
+    ws.host->closeWindow(Window::EditForm);
+    const ShortTextIndex index(ws.Vocabulary.text);
+    auto& lines = ws.PerevodArray;
+    const int last = static_cast<int>(lines.size()) - 1;
+    Progress bar(ws, Bar::Main, 0, last);
+    // Lines move only once the scan is over, so a failure midway loses none of them.
+    std::vector<size_t> kept;
+    kept.reserve(lines.size());
+    std::int64_t removed = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      // A line without a space is all text.
+      const size_t space = lines[i].find(' ');
+      const size_t textStart = space == Text::npos ? 0 : space + 1;
+      if (IsGarbage(std::string_view(lines[i]).substr(textStart), index)) {
+        ++removed;
+        if (ws.ExtendedLogs == "YES")
+          AppendLog(ws, W("удалена строка перевода смещением ") + lines[i].substr(0, textStart));
+      } else if (!lines[i].empty()) {
+        kept.push_back(i);
+      }
+      if (i % 100 == 0) bar.set(static_cast<int>(i));
+    }
+    for (size_t k = 0; k < kept.size(); ++k)
+      if (kept[k] != k) lines[k] = std::move(lines[kept[k]]);
+    lines.resize(kept.size());
+    // One empty line is how the workspace holds a translation without lines.
+    if (lines.empty()) lines.emplace_back();
+    bar.set(last);
+    ws.PerevodChanged = true;
+    AppendLog(ws, W("Закончена проверка по словарю, удалено ") + Digits(removed) + W(" строк"));
+  } catch (...) {
+    LogOperationError(ws);
+  }
+}
