@@ -1,0 +1,214 @@
+#include "tools/Dumper.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+
+#include "tools/FieldNumber.h"
+#include "workspace/Dialogs.h"
+#include "workspace/Errors.h"
+#include "workspace/Files.h"
+#include "workspace/Log.h"
+#include "workspace/Perevod.h"
+
+namespace {
+
+// How many bytes go by between two passes of the event loop and progress updates: a
+// pass per byte or per short line would cost more than the dump itself.
+constexpr std::int64_t kBytesPerPump = 1 << 16;
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+using ByteTexts = std::array<Text, 256>;
+
+ByteTexts DecodedBytes(const Workspace& ws, bool encode) {
+  ByteTexts decoded;
+  for (int code = 0; code < 256; ++code) {
+    const bool hasChar = ws.CharTable.size() == 256 && !ws.CharTable[code].empty() && ws.CharTable[code][0] != '\0';
+    if (hasChar)
+      decoded[code] = ws.CharTable[code].substr(0, 1);
+    else if (encode)
+      decoded[code] = Text("<$") + kHexDigits[code >> 4] + kHexDigits[code & 15] + ">";
+    else
+      decoded[code] = Text(1, static_cast<char>(code));
+  }
+  return decoded;
+}
+
+void Refuse(Workspace& ws, const Text& text) {
+  ws.host->message(text, Buttons::Ok, Icon::Critical);
+  AppendLog(ws, text);
+}
+
+const Text& EndBeforeStartText() {
+  static const Text text = W("Адрес конца блока для дампа, раньше адреса начала блока");
+  return text;
+}
+
+OperationError AddressOutsideRom(std::int64_t address) {
+  return OperationError(kErrCodeOutOfRange, W("адрес") + StrNum(address) + W(" вне ROM"));
+}
+
+bool DumpPreconditions(Workspace& ws, std::int32_t& start, std::int32_t end) {
+  if (!ws.RomLoaded) {
+    Refuse(ws, W("Сначала надо загрузить ROM"));
+    return false;
+  }
+  if (!ws.TableLoaded) {
+    ws.host->message(W("Вы не забыли загрузить Таблицу ?"), Buttons::Ok, Icon::Critical);
+    AppendLog(ws, W("Хорошо бы сначала загрузить Таблицу"));
+    return false;
+  }
+  if (start == 0) {
+    start = 1;
+    AppendLog(ws, W("Вообще то, надо указывать с Единицы, ну ладно я сам прибавлю, НО к адресу конца НЕ БУДУ"));
+  }
+  if (std::int64_t{end} - start <= 0) {
+    Refuse(ws, EndBeforeStartText());
+    return false;
+  }
+  if (ws.ReportFileName.empty()) {
+    AppendLog(ws, W("Не задано имя файла отчета"));
+    return false;
+  }
+  return true;
+}
+
+void AppendLine(Text& out, const Text& address, const Text& line) {
+  out += address;
+  out += ' ';
+  out += line;
+  out += "\r\n";
+}
+
+// The dump's lines up to the last byte inside the image; an unfinished line is kept
+// only when the block ends inside the image.
+Text DumpLines(Workspace& ws, std::int64_t start, std::int64_t end, std::int64_t lineSize, bool encode,
+               Progress* progress) {
+  const ByteTexts decoded = DecodedBytes(ws, encode);
+  const std::int64_t last = std::min<std::int64_t>(end, static_cast<std::int64_t>(ws.RomImage.size()));
+  Text out;
+  out.reserve(static_cast<size_t>(std::max<std::int64_t>(0, last - start + 1)) * 2);
+  Text line;
+  std::int64_t lineStart = start;
+  std::int64_t lineBytes = 0;
+  std::int64_t nextPump = start + kBytesPerPump;
+  bool progressDue = true;  // the bar moves with the first line written after each pump
+  for (std::int64_t a = start; a <= last; ++a) {
+    line += decoded[static_cast<unsigned char>(ws.RomImage[static_cast<size_t>(a - 1)])];
+    if (++lineBytes == lineSize) {
+      AppendLine(out, FormatAddress(ws, lineStart), line);
+      if (progress && progressDue) progress->set(static_cast<int>(std::min<std::int64_t>(a - start, INT_MAX)));
+      progressDue = false;
+      line.clear();
+      lineBytes = 0;
+      lineStart = a + 1;
+    }
+    if (a >= nextPump) {
+      ws.host->pumpEvents();
+      nextPump = a + kBytesPerPump;
+      progressDue = true;
+    }
+  }
+  if (last == end && lineBytes > 0) AppendLine(out, FormatAddress(ws, lineStart), line);
+  return out;
+}
+
+}  // namespace
+
+void DumpRomBlock(Workspace& ws, std::int32_t& start, std::int32_t end, std::int32_t lineSize, bool encode) {
+  try {
+    if (!DumpPreconditions(ws, start, end)) return;
+    if (start < 1) throw AddressOutsideRom(start);
+    std::optional<Progress> progress;
+    if (lineSize <= 1000)
+      progress.emplace(ws, Bar::Main, 1, static_cast<int>(std::min<std::int64_t>(INT_MAX, std::int64_t{end} - start)));
+    const Text lines = DumpLines(ws, start, end, lineSize, encode, progress ? &*progress : nullptr);
+    if (end > static_cast<std::int64_t>(ws.RomImage.size())) {
+      // The complete lines stay in the file, as they would have been written already.
+      ws.host->message(W("Что за ROM ? М-А-Л-О-В-А-Т-О будет!"), Buttons::Ok, Icon::Critical);
+      AppendLog(ws, W("Блок для дампа вылезает за границы ROM"));
+      WriteFileAtomically(ws.ReportFileName, lines);
+      return;
+    }
+    WriteFileAtomically(ws.ReportFileName, lines);
+    AppendLog(ws, W("Вынули dump из ROM файла: ") + ws.InputRomFileName + W(" в файл: ") + ws.ReportFileName +
+                      W("адреса от/до =") + StrNum(start) + "/" + StrNum(end));
+  } catch (...) {
+    LogOperationError(ws);
+  }
+}
+
+Text DumpPreview(Workspace& ws, std::int32_t& start, std::int32_t& end, bool encode) {
+  try {
+    if (!ws.RomLoaded) {
+      ws.host->message(W("Для предпросмотра, надо загрузить ROM"), Buttons::Ok, Icon::Critical);
+      AppendLog(ws, W("Сначала надо загрузить ROM"));
+      return Text();
+    }
+    if (start == 0) start = 1;
+    ws.AddrInTblDumpPrv = Digits(start);
+    end = static_cast<std::int32_t>(
+        std::min<std::int64_t>(std::int64_t{start} + 1000, static_cast<std::int64_t>(ws.RomImage.size())));
+    if (std::int64_t{end} - start <= 0) {
+      Refuse(ws, EndBeforeStartText());
+      return Text();
+    }
+    if (start < 1) throw AddressOutsideRom(start);
+    const ByteTexts decoded = DecodedBytes(ws, encode);
+    Text preview;
+    for (std::int64_t a = start; a <= end; ++a) {
+      preview += decoded[static_cast<unsigned char>(ws.RomImage[static_cast<size_t>(a - 1)])];
+      if ((a - start + 1) % 30 == 0) ws.host->pumpEvents();
+    }
+    return preview;
+  } catch (...) {
+    LogOperationError(ws);
+    return Text();
+  }
+}
+
+namespace {
+
+std::vector<Text> SplitAt(const Text& text, char separator) {
+  std::vector<Text> parts;
+  size_t from = 0;
+  for (size_t at; (at = text.find(separator, from)) != Text::npos; from = at + 1)
+    parts.push_back(text.substr(from, at - from));
+  parts.push_back(text.substr(from));
+  return parts;
+}
+
+Text Trimmed(const Text& text) {
+  const size_t first = text.find_first_not_of(' ');
+  if (first == Text::npos) return Text();
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+DumperFields DumperFieldsFromSettings(const Workspace& ws) {
+  DumperFields fields;
+  if (ws.DumperINILine.size() <= 3) return fields;
+  const std::vector<Text> parts = SplitAt(ws.DumperINILine, ',');
+  Text* targets[] = {&fields.startAddr, &fields.endAddr, &fields.lineSize};
+  for (size_t i = 0; i < parts.size() && i < 3; ++i) *targets[i] = parts[i];
+  return fields;
+}
+
+Text DumpEndForLength(const Text& startAddr, const Text& dumpLen) {
+  const double sum = RoundHalfEven(ReadFieldNumber(startAddr) + ReadFieldNumber(dumpLen));
+  return Digits(static_cast<std::int64_t>(std::clamp(sum, -9.0e18, 9.0e18)));
+}
+
+void RunDumper(Workspace& ws, const DumperFields& fields) {
+  try {
+    std::int32_t start = FieldInt32(fields.startAddr);
+    const std::int32_t end = FieldInt32(fields.endAddr);
+    const std::int32_t lineSize = FieldInt32(fields.lineSize);
+    DumpRomBlock(ws, start, end, lineSize, fields.encode);
+  } catch (...) {
+    LogOperationError(ws);
+  }
+  ws.DumperINILine = Trimmed(fields.startAddr) + "," + Trimmed(fields.endAddr) + "," + fields.lineSize;
+}
