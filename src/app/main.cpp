@@ -1,26 +1,22 @@
 #include <QApplication>
 
+#include "app/Program.h"
 #include "ui/MainForm.h"
 #include "ui/QtHost.h"
-#include "ui/QtText.h"
 #include "workspace/Files.h"
-#include "workspace/Log.h"
-#include "workspace/Settings.h"
-#include "workspace/Workspace.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  MainForm window;
-  QtHost host(&window);
+  QtHost host;
   Workspace ws(host);
-  const Text cwd = CurrentDirectory();
-  InitWorkspace(ws, cwd);
-  ReadSettings(ws);
-  ApplyStartupDefaults(ws, cwd);
-  window.setWindowTitle(toQString(ws.VersionText));
+  // Qt has taken its own options out of argv; whatever is left is the user's.
+  StartProgram(ws, CurrentDirectory(), argc > 1);
+  MainForm window(ws);
+  host.setMainWindow(&window);
+  QObject::connect(&window, &MainForm::exitRequested, [&ws] {
+    ExitProgram(ws);
+    QApplication::exit(0);
+  });
   window.show();
-  const int status = QApplication::exec();
-  WriteSettings(ws);
-  SaveLogFile(ws);
-  return status;
+  return QApplication::exec();
 }

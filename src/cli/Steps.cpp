@@ -7,5 +7,7 @@ StepRegistry AllSteps() {
   RegisterIpsSteps(registry);
   RegisterProcessingSteps(registry);
   RegisterToolsSteps(registry);
+  RegisterTableEditSteps(registry);
+  RegisterEditorSteps(registry);
   return registry;
 }

@@ -35,5 +35,7 @@ void RegisterTextioSteps(StepRegistry& registry);
 void RegisterIpsSteps(StepRegistry& registry);
 void RegisterProcessingSteps(StepRegistry& registry);
 void RegisterToolsSteps(StepRegistry& registry);
+void RegisterTableEditSteps(StepRegistry& registry);
+void RegisterEditorSteps(StepRegistry& registry);
 
 StepRegistry AllSteps();

@@ -1,26 +1,224 @@
 #include "ui/MainForm.h"
 
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QVBoxLayout>
+#include <QScrollBar>
+#include <QTimer>
+#include <vector>
 
-MainForm::MainForm(QWidget* parent) : QMainWindow(parent) {
+#include "ui/AboutForm.h"
+#include "ui/HelpForm.h"
+#include "ui/MainFormCommands.h"
+#include "ui/QtText.h"
+#include "workspace/Log.h"
+
+namespace {
+
+// The window's outer height never goes below this (frame, caption and menu included).
+constexpr int kMinOuterHeight = Twips(1840);
+
+}  // namespace
+
+MainForm::MainForm(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws), menu_(MainMenuEntries()) {
   setObjectName("MainForm");
   auto* central = new QWidget(this);
-  auto* layout = new QVBoxLayout(central);
+  auto* layout = new QGridLayout(central);
+  layout->setContentsMargins(Twips(120), 0, Twips(90), Twips(180));
+  layout->setHorizontalSpacing(0);
+  layout->setVerticalSpacing(Twips(105));
+
+  exitButton_ = new QPushButton(QString::fromUtf8("Выход"), central);
+  exitButton_->setObjectName("ExitButton");
+  exitButton_->setFixedSize(Twips(975), Twips(375));
+  exitButton_->setAutoDefault(false);
+
+  progressBar_ = new QProgressBar(central);
+  progressBar_->setObjectName("ProgressBar1");
+  progressBar_->setFixedHeight(Twips(255));
+  progressBar_->setTextVisible(false);
+  // The bar keeps its strip when hidden, so the log does not jump when it appears.
+  QSizePolicy keep = progressBar_->sizePolicy();
+  keep.setRetainSizeWhenHidden(true);
+  progressBar_->setSizePolicy(keep);
+  progressBar_->hide();
+
+  // The log is the program's report; the user reads and copies it, but does not write it.
   logText_ = new QPlainTextEdit(central);
   logText_->setObjectName("LogText");
   logText_->setReadOnly(true);
-  progressBar_ = new QProgressBar(central);
-  progressBar_->setObjectName("ProgressBar1");
-  progressBar_->hide();
-  exitButton_ = new QPushButton(QString::fromUtf8("Выход"), central);
-  exitButton_->setObjectName("ExitButton");
-  layout->addWidget(logText_, 1);
-  layout->addWidget(progressBar_);
-  layout->addWidget(exitButton_, 0, Qt::AlignRight);
+  logText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  logText_->setMinimumSize(Twips(975), Twips(250));
+
+  layout->addWidget(progressBar_, 0, 0);
+  layout->addWidget(logText_, 1, 0);
+  layout->addWidget(exitButton_, 2, 0, Qt::AlignRight);
+  layout->setRowStretch(1, 1);
   setCentralWidget(central);
-  connect(exitButton_, &QPushButton::clicked, this, &QWidget::close);
-  resize(640, 480);
+  setTabOrder(exitButton_, logText_);
+  exitButton_->setFocus();
+
+  // Start-up may already have logged (a settings file it could not read).
+  if (!ws_.LogText.empty()) logText_->setPlainText(toQString(ws_.LogText).replace("\r\n", "\n"));
+  connect(exitButton_, &QPushButton::clicked, this, &MainForm::requestExit);
+  buildMenus();
+  setWindowTitle(toQString(ws_.VersionText));
+  syncOptionChecks();
+  resize(Twips(9225), Twips(3795) + menuBar()->sizeHint().height());
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::buildMenus() {
+  std::vector<QMenu*> open;  // the menu of each level that the next items go into
+  const std::vector<MenuEntry>& entries = menu_;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    const MenuEntry& e = entries[i];
+    const QString caption = QString::fromUtf8(e.caption);
+    open.resize(static_cast<size_t>(e.level));
+    const bool submenu = i + 1 < entries.size() && entries[i + 1].level > e.level;
+    if (submenu) {
+      QMenu* menu = e.level == 0 ? menuBar()->addMenu(caption) : open.back()->addMenu(caption);
+      menu->setObjectName(e.name);
+      menu->menuAction()->setObjectName(e.name);
+      open.push_back(menu);
+      continue;
+    }
+    QAction* action = open.back()->addAction(caption);
+    action->setObjectName(e.name);
+    action->setEnabled(e.enabled);
+    if (e.option) {
+      action->setCheckable(true);
+      optionItems_[action] = e.option;
+    }
+    if (!e.run) continue;
+    connect(action, &QAction::triggered, this, [this, &e] { runCommand([this, &e] { e.run(*this, W(e.caption)); }); });
+  }
+}
+
+void MainForm::syncOptionChecks() {
+  for (auto& [action, option] : optionItems_) action->setChecked(ws_.*option == "YES");
+}
+
+bool MainForm::runCommand(const std::function<void()>& command) {
+  if (busy_) return false;
+  setBusy(true);
+  try {
+    command();
+  } catch (...) {
+    // Operations report their own failures; this is the last net under a window's code.
+    LogOperationError(ws_);
+  }
+  syncOptionChecks();
+  flushLog();
+  if (!exiting_) setBusy(false);
+  if (exitPending_) requestExit();
+  return true;
+}
+
+void MainForm::setBusy(bool busy) {
+  busy_ = busy;
+  menuBar()->setEnabled(!busy);
+  exitButton_->setEnabled(!busy);
+  emit busyChanged(busy);
+}
+
+void MainForm::requestExit() {
+  if (exiting_) return;
+  if (busy_) {
+    exitPending_ = true;
+    return;
+  }
+  exitPending_ = false;
+  exiting_ = true;
+  setBusy(true);
+  emit exitRequested();
+}
+
+void MainForm::closeEvent(QCloseEvent* event) {
+  requestExit();
+  // A close during a command is held back until the command ends and then exits.
+  if (exitPending_)
+    event->ignore();
+  else
+    event->accept();
+}
+
+void MainForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  const int frame = frameGeometry().height() - geometry().height();
+  setMinimumHeight(std::max(minimumSizeHint().height(), kMinOuterHeight - frame));
+}
+
+void MainForm::appendLogLine(const Text& line) {
+  // Lines are shown in batches: one edit of the pane per event-loop pass instead of
+  // one per line keeps a 100,000-line log fast.
+  if (pendingLog_.isEmpty()) QTimer::singleShot(0, this, &MainForm::flushLog);
+  QString text = toQString(line);
+  text.replace("\r\n", "\n");
+  pendingLog_ << text;
+}
+
+void MainForm::flushLog() {
+  if (pendingLog_.isEmpty()) return;
+  logText_->appendPlainText(pendingLog_.join('\n'));
+  pendingLog_.clear();
+  // The newest line is the one to see, wherever the user had scrolled.
+  logText_->moveCursor(QTextCursor::End);
+  logText_->verticalScrollBar()->setValue(logText_->verticalScrollBar()->maximum());
+}
+
+void MainForm::showProgress(Bar bar, const ProgressState& state) {
+  if (bar == Bar::Editor) {
+    if (editorProgress_) editorProgress_(state);
+    return;
+  }
+  progressBar_->setRange(state.min, state.max);
+  progressBar_->setValue(state.value);
+  progressBar_->setVisible(state.visible);
+}
+
+void MainForm::closeSideWindow(Window window) {
+  const auto it = sideWindows_.find(window);
+  if (it == sideWindows_.end()) return;
+  const auto close = it->second;  // the window may unregister itself while closing
+  close();
+}
+
+void MainForm::showToolWindow(const std::string& name, const std::function<QWidget*(MainForm&)>& make) {
+  QPointer<QWidget>& window = toolWindows_[name];
+  if (!window) window = make(*this);
+  if (!window) return;
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+QWidget* MainForm::toolWindow(const std::string& name) const {
+  const auto it = toolWindows_.find(name);
+  return it == toolWindows_.end() ? nullptr : it->second.data();
+}
+
+void MainForm::showHelp() {
+  if (!helpForm_) {
+    auto* form = new HelpForm(ws_, this);
+    // A help file that could not be read leaves no empty window behind: the next
+    // command tries the file again.
+    if (!form->loadHelpFile()) {
+      delete form;
+      return;
+    }
+    helpForm_ = form;
+  }
+  helpForm_->show();
+  helpForm_->raise();
+  helpForm_->activateWindow();
+}
+
+void MainForm::showAbout() {
+  if (!aboutForm_) aboutForm_ = new AboutForm(ws_, this);
+  aboutForm_->exec();
 }

@@ -2,38 +2,26 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPlainTextEdit>
-#include <QProgressBar>
-#include <QScrollBar>
 
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 
-QtHost::QtHost(MainForm* window) : window_(window) { sincePump_.start(); }
+namespace {
 
-void QtHost::logLineAdded(const Text& line) {
-  if (!window_) return;
-  window_->logText()->appendPlainText(toQString(line));
+QMessageBox::Icon QtIcon(Icon icon) {
+  switch (icon) {
+    case Icon::Critical: return QMessageBox::Critical;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::None: break;
+  }
+  return QMessageBox::NoIcon;
 }
 
-void QtHost::pumpEvents() {
-  // Once per ~15 ms keeps the window alive without letting a 100,000-line log spend its
-  // time in the event loop.
-  if (sincePump_.elapsed() < 15) return;
-  QApplication::processEvents();
-  sincePump_.restart();
-}
-
-Answer QtHost::message(const Text& text, Buttons buttons, Icon icon) {
-  QMessageBox box(window_);
-  box.setWindowTitle(QString());
-  box.setText(toQString(text));
-  box.setIcon(icon == Icon::Critical      ? QMessageBox::Critical
-              : icon == Icon::Exclamation ? QMessageBox::Warning
-              : icon == Icon::Information ? QMessageBox::Information
-                                          : QMessageBox::NoIcon);
+void SetButtons(QMessageBox& box, Buttons buttons) {
   using B = QMessageBox::StandardButton;
   switch (buttons) {
     case Buttons::Ok: box.setStandardButtons(B::Ok); break;
@@ -41,23 +29,67 @@ Answer QtHost::message(const Text& text, Buttons buttons, Icon icon) {
     case Buttons::YesNo: box.setStandardButtons(B::Yes | B::No); break;
     case Buttons::YesNoCancel: box.setStandardButtons(B::Yes | B::No | B::Cancel); break;
   }
-  switch (box.exec()) {
-    case B::Ok: return Answer::Ok;
-    case B::Yes: return Answer::Yes;
-    case B::No: return Answer::No;
-    default: return buttons == Buttons::YesNo ? Answer::No : buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
+  // Escape and the close box give the answer nobody-there would give.
+  switch (DefaultAnswer(buttons)) {
+    case Answer::Ok: box.setEscapeButton(B::Ok); break;
+    case Answer::No: box.setEscapeButton(buttons == Buttons::YesNoCancel ? B::Cancel : B::No); break;
+    default: box.setEscapeButton(B::Cancel); break;
   }
 }
 
+Answer FromQt(int result, Buttons buttons) {
+  switch (result) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Cancel: return Answer::Cancel;
+    default: return DefaultAnswer(buttons);
+  }
+}
+
+void RefuseForeignText(QWidget* parent, const QString& what) {
+  QMessageBox box(QMessageBox::Critical, QString(),
+                  what + QString::fromUtf8("\nсодержит символы, которых нет в кодировке Windows-1251."),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+}  // namespace
+
+QWidget* QtHost::parent() const {
+  return window_.data();
+}
+
+void QtHost::logLineAdded(const Text& line) {
+  if (window_) window_->appendLogLine(line);
+}
+
+void QtHost::pumpEvents() {
+  // Once per ~15 ms keeps the window alive without letting a 100,000-line log spend its
+  // time in the event loop.
+  if (sincePump_.elapsed() < 15) return;
+  if (window_) window_->flushLog();
+  QApplication::processEvents();
+  sincePump_.restart();
+}
+
+Answer QtHost::message(const Text& text, Buttons buttons, Icon icon) {
+  QMessageBox box(parent());
+  box.setWindowTitle(QString());
+  box.setText(toQString(text));
+  box.setIcon(QtIcon(icon));
+  SetButtons(box, buttons);
+  return FromQt(box.exec(), buttons);
+}
+
 std::optional<Text> QtHost::inputBox(const Text& prompt, const Text& title, const Text& answer) {
+  QString value = toQString(answer);
   for (;;) {
     bool ok = false;
-    const QString value =
-        QInputDialog::getText(window_, toQString(title), toQString(prompt), QLineEdit::Normal, toQString(answer), &ok);
+    value = QInputDialog::getText(parent(), toQString(title), toQString(prompt), QLineEdit::Normal, value, &ok);
     if (!ok) return std::nullopt;
     if (auto text = fromQString(value)) return text;
-    QMessageBox::warning(window_, QString(),
-                         QString::fromUtf8("Этот текст содержит символы, которых нет в кодировке Windows-1251."));
+    RefuseForeignText(parent(), QString::fromUtf8("Введённый текст"));
   }
 }
 
@@ -66,11 +98,13 @@ QString QtFilter(const Text& windowsFilter) {
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QString description = parts[i];
-    QString patterns = parts[i + 1];
-    patterns.replace(';', ' ');
+    QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+    // "*.*" means every file on Windows; elsewhere it would demand a dot in the name.
+    for (QString& p : patterns)
+      if (p.trimmed() == "*.*") p = "*";
     const qsizetype paren = description.indexOf('(');
     if (paren >= 0) description = description.left(paren).trimmed();
-    filters << description + " (" + patterns + ")";
+    filters << description + " (" + patterns.join(' ') + ")";
   }
   return filters.join(";;");
 }
@@ -81,18 +115,19 @@ std::vector<Text> QtHost::chooseFiles(const FileRequest& request) {
   const QString start = toQString(request.fileName);
   QStringList chosen;
   if (request.kind == FileRequest::Kind::Save)
-    chosen << QFileDialog::getSaveFileName(window_, title, start, filter);
+    chosen << QFileDialog::getSaveFileName(parent(), title, start, filter);
   else if (request.multiSelect)
-    chosen = QFileDialog::getOpenFileNames(window_, title, start, filter);
+    chosen = QFileDialog::getOpenFileNames(parent(), title, start, filter);
   else
-    chosen << QFileDialog::getOpenFileName(window_, title, start, filter);
+    chosen << QFileDialog::getOpenFileName(parent(), title, start, filter);
   std::vector<Text> names;
   for (const QString& name : chosen) {
     if (name.isEmpty()) continue;
     auto text = fromQString(name);
     if (!text) {
-      message(W("Имя файла содержит символы, которых нет в кодировке Windows-1251:") + "\r\n" + W(name.toStdString()),
-              Buttons::Ok, Icon::Critical);
+      // The program's files are named in Windows-1251; a name it cannot write down
+      // would open some other file later.
+      RefuseForeignText(parent(), QString::fromUtf8("Имя файла ") + name);
       return {};
     }
     names.push_back(*text);
@@ -101,15 +136,20 @@ std::vector<Text> QtHost::chooseFiles(const FileRequest& request) {
 }
 
 void QtHost::progress(Bar bar, const ProgressState& state) {
-  if (!window_ || bar != Bar::Main) return;
-  QProgressBar* p = window_->progressBar();
-  p->setRange(state.min, state.max);
-  p->setValue(state.value);
-  p->setVisible(state.visible);
+  if (window_) window_->showProgress(bar, state);
 }
 
-void QtHost::closeWindow(Window) {}
+void QtHost::closeWindow(Window window) {
+  if (window_) window_->closeSideWindow(window);
+}
 
 void QtHost::setMainCaption(const Text& caption) {
   if (window_) window_->setWindowTitle(toQString(caption));
+}
+
+std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) {
+  bool ok = false;
+  const QFont font = QFontDialog::getFont(&ok, initial, parent);
+  if (!ok) return std::nullopt;
+  return font;
 }

@@ -1,17 +1,20 @@
 #pragma once
-// The host on real Qt dialogs, parented to the main window.
+// The host on real Qt dialogs. What belongs to windows (the log pane, the progress
+// bars, the caption, closing the editor windows) is passed on to the main window;
+// the questions, input boxes and file dialogs are shown here, parented to it.
 #include <QElapsedTimer>
+#include <QFont>
 #include <QPointer>
 
 #include "workspace/Host.h"
 
 class MainForm;
-class QProgressBar;
+class QWidget;
 
 class QtHost : public Host {
  public:
-  explicit QtHost(MainForm* window);
-  void setWindow(MainForm* window) { window_ = window; }
+  QtHost() { sincePump_.start(); }
+  void setMainWindow(MainForm* window) { window_ = window; }
 
   void logLineAdded(const Text& line) override;
   void pumpEvents() override;
@@ -23,9 +26,14 @@ class QtHost : public Host {
   void setMainCaption(const Text& caption) override;
 
  private:
+  QWidget* parent() const;
   QPointer<MainForm> window_;
   QElapsedTimer sincePump_;
 };
 
 // "Описание (*.a;*.b)|*.a;*.b|..." as Qt's "Описание (*.a *.b);;...".
 QString QtFilter(const Text& windowsFilter);
+
+// The font dialog: the chosen font, or nothing when cancelled. For the windows that
+// let the user pick their fonts.
+std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial);

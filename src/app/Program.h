@@ -1,0 +1,13 @@
+#pragma once
+// The program's start and end around the main window.
+#include "workspace/Workspace.h"
+
+// Prepares the workspace before the main window is shown: the settings read, the
+// version texts built, the defaults applied. Any text on the command line only gets
+// the message that there is no batch mode.
+void StartProgram(Workspace& ws, const Text& cwd, bool hasCommandLine);
+
+// The shutdown, which cannot be cancelled: the settings are written first, then each
+// changed object is offered for saving, then the log is appended to the log file. The
+// caller ends the program right after.
+void ExitProgram(Workspace& ws);

@@ -1,0 +1,36 @@
+#include "ui/AboutForm.h"
+
+#include <QPushButton>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+#include "ui/MainForm.h"
+#include "ui/QtText.h"
+
+AboutForm::AboutForm(const Workspace& ws, QWidget* parent) : QDialog(parent) {
+  setObjectName("AboutForm");
+  setWindowTitle(QString::fromUtf8("Tarvello About"));
+  setModal(true);
+  auto* text = new QTextEdit(this);
+  text->setObjectName("myTextBox");
+  // The credits are to read, not to edit; each line is centred like a title page.
+  text->setReadOnly(true);
+  text->setPlainText(toQString(ws.AboutText).replace("\r\n", "\n"));
+  text->selectAll();
+  text->setAlignment(Qt::AlignHCenter);
+  text->moveCursor(QTextCursor::Start);
+  auto* ok = new QPushButton("OK", this);
+  ok->setObjectName("Command1");
+  ok->setFixedSize(Twips(975), Twips(375));
+  ok->setDefault(true);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(Twips(120), Twips(120), Twips(120), Twips(180));
+  layout->setSpacing(Twips(105));
+  layout->addWidget(text, 1);
+  layout->addWidget(ok, 0, Qt::AlignHCenter);
+  setTabOrder(ok, text);
+  ok->setFocus();
+  resize(Twips(4590), Twips(3195));
+  // OK hides the box; the next "About" shows the same one.
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+}

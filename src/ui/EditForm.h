@@ -1,0 +1,138 @@
+#pragma once
+// The translation editor: the list of every translation line, and one line at a time
+// taken into the edit field, changed and written back. What it edits lives in the
+// workspace (the translation and the editor state); the window only shows it, so
+// closing it loses nothing but an edit that was not written back.
+#include <QMainWindow>
+#include <QPointer>
+#include <QValidator>
+#include <functional>
+#include <vector>
+
+#include "workspace/Workspace.h"
+
+class FindForm;
+class MainForm;
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+// Keeps out of a text field what the translation files cannot carry (characters that
+// Windows-1251 lacks) and, when given a limit, typing and pasting past that many
+// characters. Text written by the program itself is never cut.
+class Cp1251Validator : public QValidator {
+  Q_OBJECT
+ public:
+  explicit Cp1251Validator(QLineEdit* field);
+  void setLimit(int limit) { limit_ = limit; }  // 0: no limit
+  int limit() const { return limit_; }
+  // Writes the field's text from code: not limited, and not refused.
+  void writeText(const QString& text);
+  State validate(QString& input, int& pos) const override;
+
+ signals:
+  void refused(uint codePoint) const;
+
+ private:
+  QLineEdit* field_;
+  QString accepted_;  // the text before the edit being validated
+  int limit_ = 0;
+  bool writing_ = false;
+};
+
+// Tells the user that a character cannot be typed, through the host.
+void ConnectRefusalMessage(Cp1251Validator* validator, Workspace& ws);
+
+class EditForm : public QMainWindow {
+  Q_OBJECT
+ public:
+  EditForm(Workspace& ws, QWidget* parent = nullptr);
+
+  // The form's methods that the list commands and the find dialog share.
+  void FillTheListBox();
+  void RefreshFormValues();
+  void EditText2PerevodArray();
+  void SetListBoxFont();
+  void SetEditBoxFont();
+  void DeleteSelectedLines();
+  void UcaseSelectedLines(const Text& caseText);
+  void ShiftLineRightMacro();
+
+  // The find dialog changed the translation: the list is filled again, the emptied edit
+  // state shown, and the row that was current before made current again.
+  void translationRebuilt(int previousRow);
+  int currentListRow() const;
+  // The editor's progress bar, ProgressBar2.
+  void showProgress(const ProgressState& state);
+  // Runs a command that changes the translation unless the main window is busy with
+  // another one; false when it did not run.
+  bool runGuarded(const std::function<void()>& command);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildControls();
+  void buildMenus();
+  void connectControls();
+  void registerWithMainForm();
+  void Form_Load();
+
+  void PerevodList_Click(int row);
+  void PerevodList_DblClick();
+  void TranslationBox_Change(const QString& text);
+  void AddressInROM_Change(const QString& text);
+  void MoveLeftButton_Click();
+  void MoveRightButton_Click();
+  void Check1_Click(bool checked);
+  void menuUnDo();
+  void menuLimitStringSize();
+  void menuDeleteRows();
+  void menuCaseRows(bool upper);
+  void menuSelectAll();
+  void menuFindString();
+  void menuFindAndReplace();
+  void menuUndoEditRow();
+  void menuSetFont(Text Workspace::*name, int Workspace::*size, void (EditForm::*apply)());
+
+  bool listKeyDown(int keyCode, int shift);
+  bool translationKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  void updateCaretLabels();
+  void applyLengthLimit();
+  void alignRuler();
+  void setCurrentRowAfterShrink(int row);
+  std::vector<int> selectedRows() const;
+  Text fieldText() const;
+  void writeTranslationBox(const Text& text);
+
+  Workspace& ws_;
+  EditorState& st_;
+  QPointer<MainForm> main_;
+  QPointer<FindForm> findForm_;
+
+  QPushButton* moveLeftButton_;
+  QPushButton* moveRightButton_;
+  QLineEdit* addressInRom_;
+  QLineEdit* gbaPointer_;
+  QLabel* label12_;
+  QLabel* origStringLength_;
+  QLabel* perStringLength_;
+  QLabel* cursorPosition_;
+  QLabel* selectedTextLen_;
+  QLabel* leftTillEol_;
+  QLineEdit* originalString_;
+  QLineEdit* translationBox_;
+  Cp1251Validator* translationValidator_;
+  QLabel* ruler_;
+  QCheckBox* check1_;
+  QCheckBox* autoAddSpaces_;
+  QListWidget* perevodList_;
+  QProgressBar* progressBar2_;
+  QLabel* label8_;
+  QAction* menuLimitStringSize_;
+};

@@ -1,0 +1,248 @@
+#include "ui/MainFormCommands.h"
+
+#include "ips/IpsFile.h"
+#include "ips/IpsFromPerevod.h"
+#include "ips/IpsText.h"
+#include "ips/MagicIps.h"
+#include "processing/Dictionary.h"
+#include "processing/GroupAndSort.h"
+#include "processing/Merge.h"
+#include "processing/VocabCheck.h"
+#include "textio/Extraction.h"
+#include "textio/Insertion.h"
+#include "tools/TableGenerator.h"
+#include "ui/DumperForm.h"
+#include "ui/EditForm.h"
+#include "ui/MainForm.h"
+#include "ui/ShiftedPutForm.h"
+#include "ui/TableEditForm.h"
+#include "ui/TransponForm.h"
+#include "workspace/CharTable.h"
+#include "workspace/Dialogs.h"
+#include "workspace/Log.h"
+#include "workspace/Perevod.h"
+#include "workspace/Rom.h"
+
+namespace {
+
+using Operation = void (*)(Workspace&);
+using FilesOperation = void (*)(Workspace&, const std::vector<Text>&);
+using WindowFactory = QWidget* (*)(MainForm&);
+using Field = Text Workspace::*;
+
+// A table entry whose operation is still to come is given nullptr: the command then
+// logs that it is not available yet instead of doing nothing.
+
+template <class Form>
+QWidget* Make(MainForm& form) {
+  return new Form(form.workspace(), &form);
+}
+
+const char kRomFilter[] = "GameBoy ROM (*.gb;*.gbc;*.gba)|*.gb;*.gbc;*.gba|Все файлы (*.*)|*.*";
+const char kTableLoadFilter[] = "Табличный файл (*.tbl)|*.tbl|Все файлы (*.*)|*.*";
+const char kTableSaveFilter[] = "Файл таблицы (*.tbl)|*.tbl|Все файлы (*.*)|*.*";
+const char kGenTableFilter[] = "Table файл (*.tbl)|*.tbl|Все файлы (*.*)|*.*";
+const char kPerevodFilter[] = "Файл перевода (*.txt)|*.txt|Все файлы (*.*)|*.*";
+const char kPatchFilter[] = "Patch файл (*.ips)|*.ips|Все файлы (*.*)|*.*";
+const char kDictionaryFilter[] = "Файл словаря (*.txt)|*.txt|Все файлы (*.*)|*.*";
+
+enum class Before { Keep, Clear };
+
+Text AskName(Workspace& ws, FileRequest::Kind kind, const char* title, const char* filter) {
+  return ChooseFileName(ws, kind, W(title), W(filter));
+}
+
+MenuHandler Run(Operation op) {
+  return [op](MainForm& form, const Text& caption) {
+    if (!op) return LogNotAvailable(form.workspace(), caption);
+    op(form.workspace());
+  };
+}
+
+// A cancelled dialog ends the command; a chosen name is stored, then the operation runs.
+MenuHandler WithFile(FileRequest::Kind kind, const char* title, const char* filter, Field field, Operation op,
+                     Before before = Before::Keep) {
+  return [=](MainForm& form, const Text& caption) {
+    Workspace& ws = form.workspace();
+    if (!op) return LogNotAvailable(ws, caption);
+    if (before == Before::Clear) (ws.*field).clear();
+    const Text name = AskName(ws, kind, title, filter);
+    if (name.empty()) return;
+    ws.*field = name;
+    op(ws);
+  };
+}
+
+MenuHandler Open(const char* title, const char* filter, Field field, Operation op) {
+  return WithFile(FileRequest::Kind::Open, title, filter, field, op);
+}
+
+MenuHandler Save(const char* title, const char* filter, Field field, Operation op, Before before = Before::Keep) {
+  return WithFile(FileRequest::Kind::Save, title, filter, field, op, before);
+}
+
+// The merges want several files; one file gets the command's complaint.
+MenuHandler OpenSeveral(const char* title, const char* complaint, FilesOperation op) {
+  return [=](MainForm& form, const Text& caption) {
+    Workspace& ws = form.workspace();
+    if (!op) return LogNotAvailable(ws, caption);
+    FileRequest request;
+    request.kind = FileRequest::Kind::Open;
+    request.title = W(title);
+    request.filter = W(kPerevodFilter);
+    request.multiSelect = true;
+    const std::vector<Text> files = ws.host->chooseFiles(request);
+    if (files.empty()) return;
+    if (files.size() == 1) return AppendLog(ws, W(complaint));
+    op(ws, files);
+  };
+}
+
+MenuHandler Show(const char* windowName, WindowFactory make) {
+  return [=](MainForm& form, const Text& caption) {
+    if (!make) return LogNotAvailable(form.workspace(), caption);
+    form.showToolWindow(windowName, make);
+  };
+}
+
+MenuHandler Toggle(Field option) {
+  return [option](MainForm& form, const Text&) {
+    Text& value = form.workspace().*option;
+    value = value == "YES" ? "NO" : "YES";
+  };
+}
+
+// A patch that is only its "PATCH" header holds nothing worth a file.
+void GenerateAndSaveIps(Workspace& ws) {
+  GenerateIpsFromPerevod(ws);
+  if (ws.IpsImage.size() > 5) SaveIpsAs(ws);
+}
+
+void SavePerevodAsked(MainForm& form, const Text&) {
+  Workspace& ws = form.workspace();
+  if (ws.PerevodFileName.empty()) {
+    const Text name = AskName(ws, FileRequest::Kind::Save, "Сохранить перевод как...", kPerevodFilter);
+    if (name.empty()) return;
+    ws.PerevodFileName = name;
+  }
+  SavePerevod(ws);
+}
+
+void SaveRomAs(MainForm& form, const Text&) {
+  form.workspace().OutputRomFileName.clear();
+  SaveRom(form.workspace());
+}
+
+void SavePerevodTextOnlyAsked(MainForm& form, const Text& caption) {
+  form.workspace().host->message(W("Таким файлом уже нельзя будет пользоваться для перевода!!!"), Buttons::Ok,
+                                 Icon::None);
+  Save("Сохранить перевод как...(Только текст!)", kPerevodFilter, &Workspace::PerevodFileName, SavePerevodTextOnly)(
+      form, caption);
+}
+
+// The generator runs also without a name: it asks for one at its end.
+MenuHandler GenerateTableAsked(Operation generate) {
+  return [generate](MainForm& form, const Text& caption) {
+    Workspace& ws = form.workspace();
+    if (!generate) return LogNotAvailable(ws, caption);
+    // A cancelled dialog keeps the name of the previous run.
+    const Text chosen =
+        AskName(ws, FileRequest::Kind::Save, "Сохранить сгенерированную таблицу в...", kGenTableFilter);
+    if (!chosen.empty()) ws.GenTableFileName = chosen;
+    generate(ws);
+  };
+}
+
+// The dumper's window takes its file name from ReportFileName.
+MenuHandler DumperAsked(WindowFactory make) {
+  return [make](MainForm& form, const Text& caption) {
+    Workspace& ws = form.workspace();
+    if (!make) return LogNotAvailable(ws, caption);
+    ws.ReportFileName.clear();
+    const Text name = AskName(ws, FileRequest::Kind::Save, "Сохранить вынутый дамп как...", kPerevodFilter);
+    if (name.empty()) return;
+    ws.ReportFileName = name;
+    form.showToolWindow("DumperForm", make);
+  };
+}
+
+}  // namespace
+
+std::vector<MenuEntry> MainMenuEntries() {
+  return {
+      {0, "menuFile", "File", {}},
+      {1, "menuOpen", "Load", {}},
+      {2, "menuOpenROM", "ROM", Open("Загрузить ROM...", kRomFilter, &Workspace::InputRomFileName, LoadRom)},
+      {2, "menuOpenTable", "Table",
+       Open("Загрузить таблицу...", kTableLoadFilter, &Workspace::TableFileName, LoadTable)},
+      {2, "menuOpenPerevod", "Translation",
+       Open("Загрузить перевод...", kPerevodFilter, &Workspace::PerevodFileName, LoadPerevod)},
+      {2, "menuOpenIPS", "IPS", Open("Загрузить IPS...", kPatchFilter, &Workspace::IPSFileName, LoadIps)},
+      {2, "menuLoadTRVocabulary", "Словарь перевода",
+       Open("Загрузить словарь перевода...", kDictionaryFilter, &Workspace::TRVocabularyFile, LoadTRVocabulary)},
+      {1, "menuSave", "Save", {}},
+      {2, "menuSavePerevod", "Translation", SavePerevodAsked},
+      {2, "menuSavePerevodAs", "Translation as",
+       Save("Сохранить перевод как...", kPerevodFilter, &Workspace::PerevodFileName, SavePerevod)},
+      {2, "menuSaveROM", "ROM", Run(SaveRom)},
+      {2, "menuSaveROMAs", "ROM as", SaveRomAs},
+      {2, "menuSaveIPSas", "IPS as",
+       Save("Сохранить IPS как...", kPatchFilter, &Workspace::OutputIPSFileName, SaveIpsAs)},
+      {2, "menuSaveTableAs", "Table as",
+       Save("Сохранить таблицу как...", kTableSaveFilter, &Workspace::TableFileName, SaveTable, Before::Clear)},
+      {2, "menuSavePerevodAsIPS", "Перевод как IPS",
+       Save("Сохранить перевод в формате IPS как...", kPatchFilter, &Workspace::OutputIPSFileName, GenerateAndSaveIps)},
+      {2, "menuSavePerevodAsNoPointers", "Translation as (только текст)", SavePerevodTextOnlyAsked},
+      {2, "menuSaveTRVocAs", "Словарь перевода как",
+       Save("Сохранить словарь как...", kDictionaryFilter, &Workspace::TRVocabularyFile, SaveTRVocabulary,
+            Before::Clear)},
+      {1, "menuExit", "Exit", [](MainForm& form, const Text&) { form.requestExit(); }},
+      {0, "menuEdit", "Edit", {}},
+      {1, "menuExtractTextFromROM", "Извлечь текст из ROM",
+       Save("Сохранить вынутый текст как...", kPerevodFilter, &Workspace::ReportFileName, ExtractTextFromRom,
+            Before::Clear)},
+      {1, "menuPerevodEditor", "Редактор перевода", Show("EditForm", Make<EditForm>)},
+      {1, "menuPutTranslationInROM", "Вернуть перевод в ROM", Run([](Workspace& ws) { PutPerevodInRom(ws, 0); })},
+      {1, "menuTableEditor", "Редактор таблиц", Show("TableEditForm", Make<TableEditForm>)},
+      {1, "menuExtractTextFromIPS", "Извлечь текст из IPS", Run(ExtractTextFromIps)},
+      {1, "menuApplyIPS", "Применить IPS к ROM", Run(ApplyIps)},
+      {1, "menuGenerateIPSfromTranslation", "Генерировать IPS из перевода", Run(GenerateIpsFromPerevod)},
+      {1, "menuMakeMagicIPS", "Генерировать Magic IPS", Run(MakeMagicIps)},
+      {1, "menuCompareROMSandMakeIPS", "Сравнить Входной и Выходной ROM и создать IPS", {}, nullptr, false},
+      {1, "menuTableGen", "Генератор таблиц", GenerateTableAsked(GenerateTable)},
+      {1, "menuAppendFiles", "Склеить файлы перевода",
+       OpenSeveral("Какие файлЫ перевода будем склеивать в один...",
+                   "...я же просил НЕСКОЛЬКО файлов для склеивания :-(", AppendPerevodFiles)},
+      {1, "menuCombineFiles", "Черезстрочное слияние переводов",
+       OpenSeveral("Какие ДВА файла перевода будем сливать в один...", "...я же просил ДВА файла для сливания :-(",
+                   CombinePerevodFiles)},
+      {1, "menuFuzzyCombiner", "Fuzzy Объединение переводов",
+       OpenSeveral("Какие файлЫ перевода будем fuzzy'ть в один...",
+                   "...я же просил НЕСКОЛЬКО файлов для склеивания :-(", FuzzyCombinePerevodFiles)},
+      {1, "menuGroupEqualTRLines", "Группировать одинаковые строки", Run(GroupEqualTRLines)},
+      {1, "menuSorting", "Сортировать перевод", {}},
+      {2, "menuSortPerevodStringsByText", "по тексту", Run([](Workspace& ws) { SortPerevod(ws, W("ПО ТЕКСТУ")); })},
+      {2, "menuSortPerevodStringsByLen", "по длинне строк",
+       Run([](Workspace& ws) { SortPerevod(ws, W("ПО ДЛИННЕ")); })},
+      {2, "menuSortPerevodByPointer", "по указателям (смещению в ROM)",
+       Run([](Workspace& ws) { SortPerevod(ws, W("ПО ПОИНТЕРАМ")); })},
+      {0, "menuVocabulary", "Словарь", {}},
+      {1, "menuVocabCheck", "Чистка перевода по словарю", Run(VocabCheck)},
+      {1, "menuAddLeadingSpaceToTRWords", "Нарастить слова словаря начальным пробелом", Run(AddLeadingSpaceToTRWords)},
+      {1, "menuTRbyVocabylary", "Перевод по словарю (массовый find+replace)", Run(TranslateByVocabulary)},
+      {0, "menuOptions", "Options", {}},
+      {1, "menuExtendedLogs", "Extended Logs", Toggle(&Workspace::ExtendedLogs), &Workspace::ExtendedLogs},
+      {1, "menuUseHEXaddr", "Делать HEX адреса", Toggle(&Workspace::UseHEXaddr), &Workspace::UseHEXaddr},
+      {0, "menuTools", "Tools", {}},
+      {1, "menuTranspon", "Транспонирование", Show("TransponForm", Make<TransponForm>)},
+      {1, "menuDumper", "Dumper", DumperAsked(Make<DumperForm>)},
+      {1, "menuShiftedPut", "Возврат перевода со сдвигом", Show("ShiftedPutForm", Make<ShiftedPutForm>)},
+      {0, "menuHelp", "Help", {}},
+      {1, "menuHelpContents", "Tarvello подсказка", [](MainForm& form, const Text&) { form.showHelp(); }},
+      {1, "menuAbout", "About", [](MainForm& form, const Text&) { form.showAbout(); }},
+  };
+}
+
+void LogNotAvailable(Workspace& ws, const Text& caption) {
+  AppendLog(ws, W("Команда \"") + caption + W("\" пока недоступна"));
+}

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPointer>
+
+#include "MainGuiBench.h"
+#include "ui/QtText.h"
+
+namespace {
+
+// Walks the menu bar as the user sees it: nesting depth, name, caption.
+void Walk(const QList<QAction*>& actions, int level, std::vector<std::string>& out) {
+  for (QAction* a : actions) {
+    out.push_back(std::to_string(level) + " " + a->objectName().toStdString() + " " + a->text().toStdString());
+    if (a->menu()) Walk(a->menu()->actions(), level + 1, out);
+  }
+}
+
+TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
+  MainGuiBench b;
+  std::vector<std::string> seen;
+  Walk(b.form->menuBar()->actions(), 0, seen);
+  const std::vector<std::string> expected = {
+      "0 menuFile File",
+      "1 menuOpen Load",
+      "2 menuOpenROM ROM",
+      "2 menuOpenTable Table",
+      "2 menuOpenPerevod Translation",
+      "2 menuOpenIPS IPS",
+      "2 menuLoadTRVocabulary Словарь перевода",
+      "1 menuSave Save",
+      "2 menuSavePerevod Translation",
+      "2 menuSavePerevodAs Translation as",
+      "2 menuSaveROM ROM",
+      "2 menuSaveROMAs ROM as",
+      "2 menuSaveIPSas IPS as",
+      "2 menuSaveTableAs Table as",
+      "2 menuSavePerevodAsIPS Перевод как IPS",
+      "2 menuSavePerevodAsNoPointers Translation as (только текст)",
+      "2 menuSaveTRVocAs Словарь перевода как",
+      "1 menuExit Exit",
+      "0 menuEdit Edit",
+      "1 menuExtractTextFromROM Извлечь текст из ROM",
+      "1 menuPerevodEditor Редактор перевода",
+      "1 menuPutTranslationInROM Вернуть перевод в ROM",
+      "1 menuTableEditor Редактор таблиц",
+      "1 menuExtractTextFromIPS Извлечь текст из IPS",
+      "1 menuApplyIPS Применить IPS к ROM",
+      "1 menuGenerateIPSfromTranslation Генерировать IPS из перевода",
+      "1 menuMakeMagicIPS Генерировать Magic IPS",
+      "1 menuCompareROMSandMakeIPS Сравнить Входной и Выходной ROM и создать IPS",
+      "1 menuTableGen Генератор таблиц",
+      "1 menuAppendFiles Склеить файлы перевода",
+      "1 menuCombineFiles Черезстрочное слияние переводов",
+      "1 menuFuzzyCombiner Fuzzy Объединение переводов",
+      "1 menuGroupEqualTRLines Группировать одинаковые строки",
+      "1 menuSorting Сортировать перевод",
+      "2 menuSortPerevodStringsByText по тексту",
+      "2 menuSortPerevodStringsByLen по длинне строк",
+      "2 menuSortPerevodByPointer по указателям (смещению в ROM)",
+      "0 menuVocabulary Словарь",
+      "1 menuVocabCheck Чистка перевода по словарю",
+      "1 menuAddLeadingSpaceToTRWords Нарастить слова словаря начальным пробелом",
+      "1 menuTRbyVocabylary Перевод по словарю (массовый find+replace)",
+      "0 menuOptions Options",
+      "1 menuExtendedLogs Extended Logs",
+      "1 menuUseHEXaddr Делать HEX адреса",
+      "0 menuTools Tools",
+      "1 menuTranspon Транспонирование",
+      "1 menuDumper Dumper",
+      "1 menuShiftedPut Возврат перевода со сдвигом",
+      "0 menuHelp Help",
+      "1 menuHelpContents Tarvello подсказка",
+      "1 menuAbout About",
+  };
+  EXPECT_EQ(seen, expected);
+  // No shortcut and no access key anywhere; only the compare item is greyed out.
+  for (QAction* a : b.form->findChildren<QAction*>()) {
+    if (a->objectName().isEmpty()) continue;
+    EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
+    EXPECT_FALSE(a->text().contains('&')) << a->objectName().toStdString();
+    EXPECT_EQ(a->isEnabled(), a->objectName() != "menuCompareROMSandMakeIPS") << a->objectName().toStdString();
+  }
+}
+
+TEST(MainMenu, OptionItemsMirrorTheirSettings) {
+  const std::string ini = "ExtendedLogs=no 'x\r\nUseHEXaddr=yes 'x\r\n";
+  MainGuiBench b(&ini);
+  EXPECT_EQ(b.form->windowTitle(), "Tarvello 1.41b");
+  QAction* logs = b.item("menuExtendedLogs");
+  QAction* hex = b.item("menuUseHEXaddr");
+  ASSERT_TRUE(logs->isCheckable() && hex->isCheckable());
+  EXPECT_FALSE(logs->isChecked());
+  EXPECT_TRUE(hex->isChecked());
+  b.click("menuExtendedLogs");
+  b.click("menuUseHEXaddr");
+  EXPECT_EQ(b.ws.ExtendedLogs, "YES");
+  EXPECT_EQ(b.ws.UseHEXaddr, "NO");
+  EXPECT_TRUE(logs->isChecked());
+  EXPECT_FALSE(hex->isChecked());
+  // The new values reach the settings file at the end.
+  b.form->requestExit();
+  const std::string written = ReadBytes(b.path("tarvello.ini"));
+  EXPECT_NE(written.find("ExtendedLogs=YES '"), std::string::npos);
+  EXPECT_NE(written.find("UseHEXaddr=NO '"), std::string::npos);
+}
+
+TEST(MainMenu, StartWithoutSettingsChecksExtendedLogs) {
+  MainGuiBench b;
+  EXPECT_TRUE(b.item("menuExtendedLogs")->isChecked());
+  EXPECT_FALSE(b.item("menuUseHEXaddr")->isChecked());
+  EXPECT_EQ(b.ws.NumberOfTextChars, 2);
+  EXPECT_EQ(b.ws.magicIterator, 100);
+  EXPECT_EQ(b.ws.HelpFileName, b.dir.file("tarvellohelp.rtf"));
+  EXPECT_TRUE(b.host.messages.empty());
+}
+
+TEST(MainMenu, CommandLineTextOnlyGetsTheNoBatchMessage) {
+  MainGuiBench b(nullptr, true);
+  ASSERT_EQ(b.host.messages.size(), 1u);
+  EXPECT_EQ(b.host.messages[0].text, W("Пакетной обработки нет") + "\r\n" + W("желаюшие могут добавить. :-)"));
+  EXPECT_EQ(b.host.messages[0].buttons, Buttons::Ok);
+  EXPECT_TRUE(b.host.log.empty());
+}
+
+TEST(MainMenu, FileDialogsCarryTheirTitlesAndFilters) {
+  MainGuiBench b;
+  struct Case {
+    const char* item;
+    const char* title;
+    const char* filter;
+    FileRequest::Kind kind;
+  };
+  const Case cases[] = {
+      {"menuOpenROM", "Загрузить ROM...", "GameBoy ROM (*.gb;*.gbc;*.gba)|*.gb;*.gbc;*.gba|Все файлы (*.*)|*.*",
+       FileRequest::Kind::Open},
+      {"menuOpenTable", "Загрузить таблицу...", "Табличный файл (*.tbl)|*.tbl|Все файлы (*.*)|*.*",
+       FileRequest::Kind::Open},
+      {"menuOpenIPS", "Загрузить IPS...", "Patch файл (*.ips)|*.ips|Все файлы (*.*)|*.*", FileRequest::Kind::Open},
+      {"menuLoadTRVocabulary", "Загрузить словарь перевода...", "Файл словаря (*.txt)|*.txt|Все файлы (*.*)|*.*",
+       FileRequest::Kind::Open},
+      {"menuSaveTableAs", "Сохранить таблицу как...", "Файл таблицы (*.tbl)|*.tbl|Все файлы (*.*)|*.*",
+       FileRequest::Kind::Save},
+      {"menuSavePerevodAsIPS", "Сохранить перевод в формате IPS как...", "Patch файл (*.ips)|*.ips|Все файлы (*.*)|*.*",
+       FileRequest::Kind::Save},
+      {"menuTableGen", "Сохранить сгенерированную таблицу в...", "Table файл (*.tbl)|*.tbl|Все файлы (*.*)|*.*",
+       FileRequest::Kind::Save},
+      {"menuAppendFiles", "Какие файлЫ перевода будем склеивать в один...",
+       "Файл перевода (*.txt)|*.txt|Все файлы (*.*)|*.*", FileRequest::Kind::Open},
+  };
+  for (const Case& c : cases) {
+    b.host.fileRequests.clear();
+    b.click(c.item);  // every dialog is cancelled
+    ASSERT_FALSE(b.host.fileRequests.empty()) << c.item;
+    const FileRequest& r = b.host.fileRequests.front();
+    EXPECT_EQ(r.title, W(c.title)) << c.item;
+    EXPECT_EQ(r.filter, W(c.filter)) << c.item;
+    EXPECT_EQ(r.kind, c.kind) << c.item;
+    EXPECT_EQ(r.multiSelect, std::string(c.item) == "menuAppendFiles") << c.item;
+  }
+}
+
+TEST(MainMenu, CancelledDialogsLeaveOnlyTheClearedNames) {
+  MainGuiBench b;
+  b.ws.InputRomFileName = "keep.gb";
+  b.ws.PerevodFileName = "keep.txt";
+  b.ws.TableFileName = "old.tbl";
+  b.ws.ReportFileName = "old.txt";
+  b.ws.OutputRomFileName = "old.gb";
+  b.ws.TRVocabularyFile = "old.voc";
+  for (const char* name : {"menuOpenROM", "menuOpenPerevod", "menuSavePerevodAs", "menuSaveTableAs",
+                           "menuExtractTextFromROM", "menuSaveROMAs", "menuSaveTRVocAs"})
+    b.click(name);
+  EXPECT_EQ(b.ws.InputRomFileName, "keep.gb");
+  EXPECT_EQ(b.ws.PerevodFileName, "keep.txt");
+  EXPECT_EQ(b.ws.TableFileName, "");
+  EXPECT_EQ(b.ws.ReportFileName, "");
+  EXPECT_EQ(b.ws.OutputRomFileName, "");
+  EXPECT_EQ(b.ws.TRVocabularyFile, "");
+  // "ROM as" asked through the ROM save itself, which says that nothing was saved.
+  EXPECT_EQ(b.host.log, std::vector<Text>{W("Не указано имя файла для сохранения, ROM не сохранен")});
+  EXPECT_FALSE(b.ws.RomLoaded || b.ws.PerevodLoaded || b.ws.TableLoaded);
+}
+
+TEST(MainMenu, TableGeneratorRunsAlsoWhenItsDialogIsCancelled) {
+  MainGuiBench b;
+  b.ws.GenTableFileName = "old.tbl";
+  b.click("menuTableGen");  // cancelled; the generator still runs and refuses without a ROM
+  EXPECT_EQ(b.ws.GenTableFileName, "old.tbl");  // a cancel keeps the previous name
+  EXPECT_EQ(b.host.messageTexts(), std::vector<Text>{W("ROM еще не загружен")});
+}
+
+TEST(MainMenu, MultiFileCommandsWantSeveralFiles) {
+  MainGuiBench b;
+  WriteBytes(b.path("a.txt"), "1 A");
+  b.click("menuAppendFiles", "a.txt");
+  b.click("menuCombineFiles", "a.txt");
+  b.click("menuFuzzyCombiner");  // cancelled: nothing at all
+  EXPECT_EQ(b.host.log, (std::vector<Text>{W("...я же просил НЕСКОЛЬКО файлов для склеивания :-("),
+                                           W("...я же просил ДВА файла для сливания :-(")}));
+  EXPECT_FALSE(b.ws.PerevodLoaded);
+}
+
+TEST(MainMenu, SaveTranslationAsksForANameOnlyWithoutOne) {
+  MainGuiBench b;
+  b.ws.PerevodArray = {"1 A", "2 B"};
+  b.ws.PerevodFileName.clear();
+  b.click("menuSavePerevod", "t.txt");
+  EXPECT_EQ(ReadBytes(b.path("t.txt")), "1 A\r\n2 B");
+  EXPECT_EQ(b.host.fileRequests.size(), 1u);
+  b.ws.PerevodArray = {"1 C", "2 D"};
+  b.click("menuSavePerevod");  // the known name: no dialog
+  EXPECT_EQ(b.host.fileRequests.size(), 1u);
+  EXPECT_EQ(ReadBytes(b.path("t.txt")), "1 C\r\n2 D");
+}
+
+TEST(MainMenu, TextOnlySaveWarnsAndThenTakesOverTheName) {
+  MainGuiBench b;
+  b.ws.PerevodArray = {"1 Hello world", "2 B"};
+  b.ws.PerevodFileName = b.dir.file("t.txt");
+  b.click("menuSavePerevodAsNoPointers", "plain.txt");
+  ASSERT_EQ(b.host.messages.size(), 1u);
+  EXPECT_EQ(b.host.messages[0].text, W("Таким файлом уже нельзя будет пользоваться для перевода!!!"));
+  EXPECT_EQ(b.host.prompts, std::vector<Text>{W("Сохранить перевод как...(Только текст!)")});
+  EXPECT_EQ(ReadBytes(b.path("plain.txt")), "Hello world\r\nB\r\n");
+  EXPECT_EQ(b.ws.PerevodFileName, b.dir.file("plain.txt"));
+}
+
+TEST(MainMenu, TranslationAsIpsWritesNoFileWhenGenerationIsRefused) {
+  MainGuiBench b;
+  b.click("menuSavePerevodAsIPS", "p.ips");
+  EXPECT_FALSE(std::filesystem::exists(b.path("p.ips")));
+  EXPECT_FALSE(b.ws.IpsChanged && b.ws.IpsImage.size() > 5);
+}
+
+TEST(MainMenu, NoCommandStartsWhileAnotherRuns) {
+  MainGuiBench b;
+  b.ws.PerevodArray = {"1 A", "2 B"};
+  bool menusEnabled = true;
+  bool exitEnabled = true;
+  bool started = true;
+  b.host.duringMessage = [&](const Text&) {
+    menusEnabled = b.form->menuBar()->isEnabled();
+    exitEnabled = b.form->findChild<QWidget*>("ExitButton")->isEnabled();
+    b.click("menuOpenROM");  // chosen while the warning is still up
+    started = b.form->runCommand([] {});
+    b.form->close();  // the close box too waits for the end
+  };
+  b.click("menuSavePerevodAsNoPointers");  // its warning comes first; its dialog is cancelled
+  EXPECT_FALSE(menusEnabled);
+  EXPECT_FALSE(exitEnabled);
+  EXPECT_FALSE(started);
+  ASSERT_EQ(b.host.fileRequests.size(), 1u);  // only the text-only save's own dialog
+  EXPECT_EQ(b.host.fileRequests[0].title, W("Сохранить перевод как...(Только текст!)"));
+  // The close that came during the command ran the exit once the command was over.
+  EXPECT_EQ(b.exits, 1);
+}
+
+TEST(MainMenu, ToolWindowsExistOnceAndComeBackAfterClosing) {
+  MainGuiBench b;
+  for (const char* item : {"menuTranspon", "menuShiftedPut", "menuTableEditor"}) {
+    b.click(item);
+    b.click(item);
+  }
+  for (const char* name : {"TransponForm", "ShiftedPutForm", "TableEditForm"}) {
+    ASSERT_EQ(b.form->findChildren<QWidget*>(name).size(), 1) << name;
+    EXPECT_TRUE(b.form->findChild<QWidget*>(name)->isVisible()) << name;
+  }
+  QPointer<QWidget> first = b.form->toolWindow("TransponForm");
+  first->close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(first.isNull());
+  b.click("menuTranspon");
+  EXPECT_NE(b.form->toolWindow("TransponForm"), nullptr);
+  EXPECT_TRUE(b.host.log.empty());
+}
+
+TEST(MainMenu, DumperAsksForItsFileBeforeItsWindow) {
+  MainGuiBench b;
+  b.ws.ReportFileName = "old.txt";
+  b.click("menuDumper");  // cancelled: the name is gone and no window opens
+  EXPECT_EQ(b.ws.ReportFileName, "");
+  EXPECT_EQ(b.form->findChild<QWidget*>("DumperForm"), nullptr);
+  b.click("menuDumper", "dump.txt");
+  EXPECT_EQ(b.ws.ReportFileName, b.dir.file("dump.txt"));
+  ASSERT_NE(b.form->findChild<QWidget*>("DumperForm"), nullptr);
+  EXPECT_EQ(b.host.fileRequests.back().title, W("Сохранить вынутый дамп как..."));
+}
+
+TEST(MainMenu, EditorIsClosedByALoadAndOpensAgain) {
+  MainGuiBench b;
+  WriteBytes(b.path("t.txt"), "1 A\r\n2 B");
+  b.click("menuOpenPerevod", "t.txt");
+  b.click("menuPerevodEditor");
+  QPointer<QWidget> editor = b.form->findChild<QWidget*>("EditForm");
+  ASSERT_FALSE(editor.isNull());
+  EXPECT_TRUE(editor->isVisible());
+  b.click("menuOpenPerevod", "t.txt");
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(editor.isNull() || !editor->isVisible());
+  b.click("menuPerevodEditor");
+  EXPECT_NE(b.form->findChild<QWidget*>("EditForm"), nullptr);
+}
+
+}  // namespace
