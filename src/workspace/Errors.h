@@ -25,6 +25,7 @@ class OperationError : public std::exception {
 enum DataErrorNumber {
   kErrCodeOutOfRange = 1001,
   kErrOutOfMemory = 1002,
+  kErrNotRegularFile = 1003,
   kErrUnexpected = 1099,
 };
 

@@ -40,13 +40,6 @@ void WriteAll(int fd, std::string_view data, const Text& name) {
   }
 }
 
-Text DirectoryOf(const Text& name) {
-  const auto sep = name.rfind(kPathSeparator);
-  if (sep == Text::npos) return ".";
-  if (sep == 0) return Text(1, kPathSeparator);
-  return name.substr(0, sep);
-}
-
 // Permissions of the file being replaced, so a save keeps them.
 mode_t ModeToKeep(const Text& name) {
   struct stat st{};
@@ -92,6 +85,12 @@ bool FileExists(const Text& name) {
   return ::stat(NativePath(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool RegularFileExists(const Text& name) {
+  if (name.empty()) return false;
+  struct stat st{};
+  return ::stat(NativePath(name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 std::uintmax_t FileSize(const Text& name) {
   struct stat st{};
   if (name.empty() || ::stat(NativePath(name).c_str(), &st) != 0) return 0;
@@ -99,11 +98,13 @@ std::uintmax_t FileSize(const Text& name) {
 }
 
 Text ReadWholeFile(const Text& name) {
-  Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: a FIFO given as a file name must not hang the program in open().
+  Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) throw FileError(errno, name);
   struct stat st{};
   if (::fstat(fd.get(), &st) != 0) throw FileError(errno, name);
   if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, name);
+  if (!S_ISREG(st.st_mode)) throw OperationError(kErrNotRegularFile, W("это не обычный файл: ") + name);
   Text data;
   data.reserve(static_cast<size_t>(st.st_size));
   AdviseHugePages(data.data(), data.capacity());
@@ -142,7 +143,24 @@ void WriteFileAtomically(const Text& name, std::string_view data) {
 }
 
 AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeToKeep(name)) {
-  std::string tmpl = NativePath(DirectoryOf(name)).string() + "/." + NativePath(name).filename().string() + ".XXXXXX";
+  std::filesystem::path target = NativePath(name);
+  struct stat st{};
+  if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    // Saving through a link writes the file it points at; the link stays a link.
+    std::error_code ec;
+    auto resolved = std::filesystem::weakly_canonical(target, ec);
+    if (!ec) target = resolved;
+  }
+  target_ = target.string();
+  if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    // A device or a FIFO cannot be replaced by a renamed file (renaming over /dev/full
+    // would destroy the device): write into it directly.
+    fd_ = ::open(target_.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NONBLOCK);
+    if (fd_ < 0) throw FileError(errno, name);
+    return;
+  }
+  std::string tmpl = target.parent_path().string();
+  tmpl += (tmpl.empty() ? "." : "") + std::string("/.") + target.filename().string() + ".XXXXXX";
   fd_ = ::mkstemp(tmpl.data());
   if (fd_ < 0) throw FileError(errno, name);
   tmpName_ = tmpl;
@@ -151,15 +169,20 @@ AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeTo
 AtomicFileWriter::~AtomicFileWriter() {
   if (fd_ < 0) return;
   ::close(fd_);
-  ::unlink(tmpName_.c_str());
+  if (!tmpName_.empty()) ::unlink(tmpName_.c_str());
 }
 
 void AtomicFileWriter::write(std::string_view data) { WriteAll(fd_, data, name_); }
 
 void AtomicFileWriter::commit(bool durable) {
+  if (tmpName_.empty()) {
+    const int fd = std::exchange(fd_, -1);
+    if (::close(fd) != 0) throw FileError(errno, name_);
+    return;
+  }
   if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || (durable && ::fsync(fd_) != 0)) throw FileError(errno, name_);
   const int fd = std::exchange(fd_, -1);
-  if (::close(fd) != 0 || ::rename(tmpName_.c_str(), NativePath(name_).c_str()) != 0) {
+  if (::close(fd) != 0 || ::rename(tmpName_.c_str(), target_.c_str()) != 0) {
     const int err = errno;
     ::unlink(tmpName_.c_str());
     throw FileError(err, name_);

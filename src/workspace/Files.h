@@ -16,6 +16,8 @@ Text JoinPath(const Text& dir, const Text& name);
 
 // True for an existing file that is not a folder.
 bool FileExists(const Text& name);
+// True only for a plain file: the one kind a save may back up, stamp around or replace.
+bool RegularFileExists(const Text& name);
 // 0 for a missing file.
 std::uintmax_t FileSize(const Text& name);
 
@@ -42,7 +44,8 @@ class AtomicFileWriter {
 
  private:
   Text name_;
-  std::string tmpName_;
+  std::string target_;   // the native path written: a link's target for a link
+  std::string tmpName_;  // empty when writing straight into a device or FIFO
   int fd_ = -1;
   unsigned mode_ = 0;
 };

@@ -137,7 +137,7 @@ void SavePerevod(Workspace& ws) {
     return;
   }
   try {
-    if (FileExists(ws.PerevodFileName)) PrepareSaveTarget(ws, ws.PerevodFileName);
+    if (RegularFileExists(ws.PerevodFileName)) PrepareSaveTarget(ws, ws.PerevodFileName);
     WriteFileAtomically(ws.PerevodFileName, JoinPerevodLines(ws.PerevodArray));
     AppendLog(ws, W("Файл перевода сохранен в файл: ") + ws.PerevodFileName);
     ws.PerevodChanged = false;

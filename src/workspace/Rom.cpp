@@ -37,7 +37,7 @@ void SaveRom(Workspace& ws) {
     ws.OutputRomFileName = name;
   }
   try {
-    if (FileExists(ws.OutputRomFileName)) PrepareSaveTarget(ws, ws.OutputRomFileName);
+    if (RegularFileExists(ws.OutputRomFileName)) PrepareSaveTarget(ws, ws.OutputRomFileName);
     WriteFileAtomically(ws.OutputRomFileName, ws.RomWorkImage);
     AppendLog(ws, W("ROM сохранен в ") + ws.OutputRomFileName);
     ws.RomChanged = false;
