@@ -13,20 +13,8 @@ namespace {
 // Inside a catch block: the load's own error line, with the failure's description
 // and number.
 void LogVocabularyLoadError(Workspace& ws) {
-  Text description;
-  int number = kErrUnexpected;
-  try {
-    throw;
-  } catch (const OperationError& e) {
-    description = e.description();
-    number = e.number();
-  } catch (const std::bad_alloc&) {
-    description = W("недостаточно памяти");
-    number = kErrOutOfMemory;
-  } catch (const std::exception& e) {
-    description = W(e.what());
-  }
-  AppendLog(ws, W("Ошибка при загрузке словаря... ") + description + StrNum(number));
+  const FailureInFlight failure = DescribeFailureInFlight();
+  AppendLog(ws, W("Ошибка при загрузке словаря... ") + failure.description + StrNum(failure.number));
   ws.host->failureReported();
 }
 

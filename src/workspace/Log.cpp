@@ -13,22 +13,23 @@ void AppendLog(Workspace& ws, const Text& line) {
   ws.host->pumpEvents();
 }
 
-void LogOperationError(Workspace& ws) {
-  Text description;
-  int number = 0;
+FailureInFlight DescribeFailureInFlight() {
   try {
     throw;
   } catch (const OperationError& e) {
-    description = e.description();
-    number = e.number();
+    return {e.description(), e.number()};
   } catch (const std::bad_alloc&) {
-    description = W("недостаточно памяти");
-    number = kErrOutOfMemory;
+    return {W("недостаточно памяти"), kErrOutOfMemory};
   } catch (const std::exception& e) {
-    description = W(e.what());
-    number = kErrUnexpected;
+    return {W(e.what()), kErrUnexpected};
+  } catch (...) {
+    return {W("неизвестная ошибка"), kErrUnexpected};
   }
-  AppendLog(ws, W("Ошибка однако... ") + description + " " + Digits(number));
+}
+
+void LogOperationError(Workspace& ws) {
+  const FailureInFlight failure = DescribeFailureInFlight();
+  AppendLog(ws, W("Ошибка однако... ") + failure.description + " " + Digits(failure.number));
   ws.host->failureReported();
 }
 

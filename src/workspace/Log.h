@@ -7,6 +7,13 @@
 // One line to the log; the event loop runs once so the pane repaints during long work.
 void AppendLog(Workspace& ws, const Text& line);
 
+struct FailureInFlight {
+  Text description;
+  int number = 0;
+};
+// Inside a catch block: the description and number of the failure being handled.
+FailureInFlight DescribeFailureInFlight();
+
 // The general error line for the failure being handled. Call it only inside a catch
 // block: it names the failure that is in flight.
 void LogOperationError(Workspace& ws);
