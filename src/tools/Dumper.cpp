@@ -5,6 +5,7 @@
 #include <climits>
 
 #include "tools/FieldNumber.h"
+#include "workspace/TextParts.h"
 #include "workspace/Dialogs.h"
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
@@ -168,24 +169,6 @@ Text DumpPreview(Workspace& ws, std::int32_t& start, std::int32_t& end, bool enc
   }
 }
 
-namespace {
-
-std::vector<Text> SplitAt(const Text& text, char separator) {
-  std::vector<Text> parts;
-  size_t from = 0;
-  for (size_t at; (at = text.find(separator, from)) != Text::npos; from = at + 1)
-    parts.push_back(text.substr(from, at - from));
-  parts.push_back(text.substr(from));
-  return parts;
-}
-
-Text Trimmed(const Text& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == Text::npos) return Text();
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
 
 DumperFields DumperFieldsFromSettings(const Workspace& ws) {
   DumperFields fields;
@@ -210,5 +193,5 @@ void RunDumper(Workspace& ws, const DumperFields& fields) {
   } catch (...) {
     LogOperationError(ws);
   }
-  ws.DumperINILine = Trimmed(fields.startAddr) + "," + Trimmed(fields.endAddr) + "," + fields.lineSize;
+  ws.DumperINILine = TrimSpaces(fields.startAddr) + "," + TrimSpaces(fields.endAddr) + "," + fields.lineSize;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tools/FieldNumber.h"
+#include "workspace/TextParts.h"
 #include "workspace/Dialogs.h"
 #include "workspace/Errors.h"
 #include "workspace/Log.h"
@@ -72,15 +73,6 @@ void Transpose(Workspace& ws, const Block& b) {
   CommitRomWorkImage(ws);
   ws.TransponINILine = "&H" + HexDigits(b.start) + ";" + Digits(b.n) + ";" + Digits(b.n) + ";" + b.caption;
   progress.set(3 * b.n + 10);
-}
-
-std::vector<Text> SplitAt(const Text& text, char separator) {
-  std::vector<Text> parts;
-  size_t from = 0;
-  for (size_t at; (at = text.find(separator, from)) != Text::npos; from = at + 1)
-    parts.push_back(text.substr(from, at - from));
-  parts.push_back(text.substr(from));
-  return parts;
 }
 
 }  // namespace

@@ -3,19 +3,10 @@
 #include <algorithm>
 
 #include "workspace/Files.h"
-
-namespace {
-
-Text Trim(const Text& s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == Text::npos) return Text();
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
-}  // namespace
+#include "workspace/TextParts.h"
 
 bool CheckFileExists(Workspace& ws, Text& name, const Text& kind) {
-  name = Trim(name);
+  name = TrimSpaces(name);
   if (FileExists(name)) return true;
   ws.host->message(kind + "\r\n" + W("не найден :-("), Buttons::Ok, Icon::Critical);
   if (name.empty() && kind.find(W("справки")) != Text::npos)

@@ -6,6 +6,7 @@
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
+#include "workspace/TextParts.h"
 
 namespace {
 
@@ -78,12 +79,6 @@ const char* const kHeader[] = {
     "если, что не так, просто удалите этот INI файл.",
     "",
 };
-
-Text TrimSpaces(const Text& s) {
-  const auto first = s.find_first_not_of(' ');
-  if (first == Text::npos) return Text();
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 void Store(Workspace& ws, const SettingDef& def, const Text& raw) {
   switch (def.kind) {
