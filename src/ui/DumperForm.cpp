@@ -9,28 +9,12 @@
 #include <QVBoxLayout>
 
 #include "tools/Dumper.h"
+#include "ui/FormParts.h"
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 #include "workspace/Log.h"
 
 namespace {
-
-QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const char* label, const Text& text) {
-  auto* field = new QLineEdit(toQString(text), form);
-  field->setObjectName(name);
-  auto* caption = new QLabel(QString::fromUtf8(label), form);
-  caption->setBuddy(field);
-  const int row = grid->rowCount();
-  grid->addWidget(caption, row, 0);
-  grid->addWidget(field, row, 1);
-  return field;
-}
-
-QPushButton* AddButton(QWidget* form, const char* name, const char* caption) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), form);
-  button->setObjectName(name);
-  return button;
-}
 
 }  // namespace
 

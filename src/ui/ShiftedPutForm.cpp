@@ -11,34 +11,17 @@
 #include "textio/GbaPointers.h"
 #include "textio/ShiftedPut.h"
 #include "tools/FieldNumber.h"
+#include "ui/FormParts.h"
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 #include "workspace/Log.h"
 
 namespace {
 
-QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const char* label, const char* text) {
-  auto* field = new QLineEdit(QString::fromUtf8(text), form);
-  field->setObjectName(name);
-  auto* caption = new QLabel(QString::fromUtf8(label), form);
-  caption->setWordWrap(true);
-  caption->setBuddy(field);
-  const int row = grid->rowCount();
-  grid->addWidget(caption, row, 0);
-  grid->addWidget(field, row, 1);
-  return field;
-}
-
 QCheckBox* AddCheck(QWidget* form, const char* name, const char* caption) {
   auto* check = new QCheckBox(QString::fromUtf8(caption), form);
   check->setObjectName(name);
   return check;
-}
-
-QPushButton* AddButton(QWidget* form, const char* name, const char* caption) {
-  auto* button = new QPushButton(QString::fromUtf8(caption), form);
-  button->setObjectName(name);
-  return button;
 }
 
 // The field's text for reading a number from it: a character outside the code page

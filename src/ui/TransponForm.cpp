@@ -11,22 +11,12 @@
 #include <QVBoxLayout>
 
 #include "tools/TileTransposition.h"
+#include "ui/FormParts.h"
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 #include "workspace/Log.h"
 
 namespace {
-
-QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const char* label, const Text& text) {
-  auto* field = new QLineEdit(toQString(text), form);
-  field->setObjectName(name);
-  auto* caption = new QLabel(QString::fromUtf8(label), form);
-  caption->setBuddy(field);
-  const int row = grid->rowCount();
-  grid->addWidget(caption, row, 0);
-  grid->addWidget(field, row, 1);
-  return field;
-}
 
 QLabel* HelpLabel(QWidget* form, const char* text) {
   auto* label = new QLabel(QString::fromUtf8(text), form);
