@@ -12,7 +12,7 @@ echo "== fuzz targets"
 bash scripts/fuzz.sh "${TARVELLO_FUZZ_SECONDS:-5}"
 
 echo "== sanitizer build"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVELLO_SANITIZE=ON -DTARVELLO_BENCH=OFF \
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVELLO_SANITIZE=ON -DTARVELLO_BENCH=OFF -DTARVELLO_TESTS=ON \
   -DTARVELLO_WERROR=ON >/dev/null
 cmake --build build-asan
 if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -23,6 +23,7 @@ fi
 tail -n 3 build-asan/ctest.log
 
 echo "== release build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELLO_WERROR=ON >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVELLO_WERROR=ON -DTARVELLO_TESTS=ON \
+  -DTARVELLO_BENCH=ON -DTARVELLO_GUI=ON >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
