@@ -1,6 +1,7 @@
 #include "textio/Insertion.h"
 
 #include <optional>
+#include <vector>
 
 #include "textio/Refusals.h"
 #include "workspace/CharTable.h"
@@ -71,17 +72,17 @@ void WriteText(Workspace& ws, const Encoder& encoder, std::int64_t address, cons
   }
 }
 
-void InsertLine(Workspace& ws, const Encoder& encoder, Text& line, const InsertOptions& options) {
+// True when the line was rewritten with its shifted address.
+bool InsertLine(Workspace& ws, const Encoder& encoder, Text& line, const InsertOptions& options) {
   const PerevodLineParts parts = ParsePerevodLine(line);
-  if (!parts.hasSeparator) return;
+  if (!parts.hasSeparator) return false;
   const std::int64_t address = parts.address + options.shift;
   if (address == 0) WarnZeroAddress(ws);
   Text text(parts.text);
-  if (options.keepShifted && options.shift != 0) {
-    line = FormatAddress(ws, address) + " " + text;
-    ws.PerevodChanged = true;
-  }
+  const bool rewrite = options.keepShifted && options.shift != 0;
+  if (rewrite) line = FormatAddress(ws, address) + " " + text;
   WriteText(ws, encoder, address, DecodeEscapes(text), options);
+  return rewrite;
 }
 
 }  // namespace
@@ -99,14 +100,23 @@ bool PutPerevodInRom(Workspace& ws, std::int32_t shift) {
   try {
     ws.RomWorkImage = ws.RomImage;
     const Encoder encoder(ws.CharTableLookup);
+    // Shifted addresses go into a copy that replaces the translation only once every
+    // line is in: after a failed run the lines must not carry a shift that the next run
+    // would add a second time.
+    const bool keepShifted = options.keepShifted && options.shift != 0;
+    std::vector<Text> shiftedLines;
+    if (keepShifted) shiftedLines = ws.PerevodArray;
+    bool rewritten = false;
     {
-      auto& lines = ws.PerevodArray;
+      auto& lines = keepShifted ? shiftedLines : ws.PerevodArray;
       Progress bar(ws, Bar::Main, 0, static_cast<int>(lines.size()) - 1);
       for (size_t i = 0; i < lines.size(); ++i) {
-        InsertLine(ws, encoder, lines[i], options);
+        rewritten |= InsertLine(ws, encoder, lines[i], options);
         bar.set(static_cast<int>(i));
       }
     }
+    if (keepShifted) ws.PerevodArray = std::move(shiftedLines);
+    if (rewritten) ws.PerevodChanged = true;
     AppendLog(ws, W("Текст перевода вставлен в ROM"));
     CommitRomWorkImage(ws);
     return true;

@@ -197,4 +197,24 @@ TEST(PutPerevodInRom, WithoutATableAsksWhetherToLoadIt) {
   EXPECT_EQ(t.ws.RomImage.substr(0, 4), "ABC\xEE");
 }
 
+// Found by the insertion fuzz target: a run that failed part way used to leave the
+// lines before the failure with their shifted addresses, so fixing the last line and
+// running again moved those lines twice.
+TEST(PutPerevodInRom, AFailedShiftedRunKeepsTheTranslationAsItWas) {
+  InsertBench t;
+  t.perevod({"1 AB", "5 C", "15 ABC"});
+  t.ws.LeaveChangesInPerevodAddr = "YES";
+  EXPECT_FALSE(PutPerevodInRom(t.ws, 1));
+  EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"1 AB", "5 C", "15 ABC"}));
+  EXPECT_FALSE(t.ws.PerevodChanged);
+  EXPECT_EQ(t.ws.RomImage, std::string(16, '\xEE'));
+
+  // The corrected translation then moves by the shift once.
+  t.perevod({"1 AB", "5 C", "14 A"});
+  EXPECT_TRUE(PutPerevodInRom(t.ws, 1));
+  EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"2 AB", "6 C", "15 A"}));
+  EXPECT_TRUE(t.ws.PerevodChanged);
+  EXPECT_EQ(t.ws.RomImage.substr(1, 2), "\x80\x81");
+}
+
 }  // namespace
