@@ -13,16 +13,6 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 // Beyond this the digits cannot matter: the value is out of 32-bit range anyway.
 constexpr std::int64_t kSaturated = std::int64_t{1} << 40;
 
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-int HexValue(char c) {
-  if (IsDigit(c)) return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string_view TrimSpaces(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);

@@ -6,21 +6,12 @@
 #include <string>
 
 #include "workspace/Errors.h"
+#include "workspace/Escapes.h"
 
 namespace {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-int HexValue(char c) {
-  if (IsDigit(c)) return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
 }
 
 double ReadHex(const std::string& s) {

@@ -19,6 +19,7 @@ std::optional<unsigned char> Encode(char32_t cp);
 // Reads one UTF-8 sequence at pos and moves past it; nothing (pos unmoved) when malformed.
 std::optional<char32_t> NextUtf8(std::string_view utf8, size_t& pos);
 
+void AppendUtf8(std::string& out, char32_t cp);
 std::string ToUtf8(std::string_view text);
 // Nothing when the UTF-8 is malformed or holds a character the code page lacks.
 std::optional<Text> FromUtf8(std::string_view utf8);

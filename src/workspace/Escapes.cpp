@@ -3,23 +3,19 @@
 #include <cstdint>
 #include <limits>
 
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
+int HexValue(char c) {
+  if (IsDigit(c)) return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-}  // namespace
 
 std::uint64_t ReadHexPrefix(std::string_view text, size_t* digitsRead) {
   constexpr auto kMax = std::numeric_limits<std::uint64_t>::max();
   std::uint64_t value = 0;
   size_t i = 0;
   for (; i < text.size(); ++i) {
-    const int d = HexDigit(text[i]);
+    const int d = HexValue(text[i]);
     if (d < 0) break;
     value = value > (kMax >> 4) ? kMax : (value << 4) | static_cast<std::uint64_t>(d);
   }

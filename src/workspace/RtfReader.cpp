@@ -9,31 +9,13 @@
 
 namespace {
 
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 void AppendEscaped(std::string& out, char32_t cp) {
   switch (cp) {
     case '&': out += "&amp;"; break;
     case '<': out += "&lt;"; break;
     case '>': out += "&gt;"; break;
     case '"': out += "&quot;"; break;
-    default: AppendUtf8(out, cp);
+    default: cp1251::AppendUtf8(out, cp);
   }
 }
 
