@@ -13,7 +13,7 @@ namespace {
 using K = SettingKind;
 using WS = Workspace;
 
-const std::array<SettingDef, 27> kDefs = {{
+const std::array<SettingDef, 34> kDefs = {{
     {"InputRomFileName", K::Path, " 'имя и путь к входному рому", &WS::InputRomFileName},
     {"OutputRomFileName", K::Path, " 'имя и путь к выходному рому", &WS::OutputRomFileName},
     {"IPSFileName", K::Path, " 'имя и путь ко входному IPS", &WS::IPSFileName},
@@ -22,23 +22,21 @@ const std::array<SettingDef, 27> kDefs = {{
     {"PerevodFileName", K::Path, " 'имя файла с переводом", &WS::PerevodFileName},
     {"TableFileName", K::Path, " 'имя и путь к таблице перекодировки (.TBL)", &WS::TableFileName},
     {"HelpFileName", K::Path, " 'имя и путь к файлу справки", &WS::HelpFileName},
-    {"NumberOfTextChars", K::Integer,
-     " 'число 'печатных' символов подряд при сканировании ROM'a считать текстом", nullptr,
-     &WS::NumberOfTextChars},
+    {"NumberOfTextChars", K::Integer, " 'число 'печатных' символов подряд при сканировании ROM'a считать текстом",
+     nullptr, &WS::NumberOfTextChars},
     {"FontNameForListBox", K::PlainText, " 'название шрифта для листбокса при редактировании перевода",
      &WS::FontNameForListBox},
     {"FontNameForEditBox", K::PlainText, " 'название шрифта для строки редактирования на окне перевода",
      &WS::FontNameForEditBox},
     {"FontSizeForListBox", K::Integer, " 'размер шрифта для листбокса при редактировании перевода", nullptr,
      &WS::FontSizeForListBox},
-    {"FontSizeForEditBox", K::Integer, " 'размер шрифта для строки редактирования на окне перевода",
-     nullptr, &WS::FontSizeForEditBox},
+    {"FontSizeForEditBox", K::Integer, " 'размер шрифта для строки редактирования на окне перевода", nullptr,
+     &WS::FontSizeForEditBox},
     {"ExtendedLogs", K::UntrimmedYesUnlessNo, " 'показывать расширенную информацию в окне логов", &WS::ExtendedLogs},
     {"magicIterator", K::Integer, " 'число кусочков в волшебном IPS файле", nullptr, &WS::magicIterator},
     {"DoSaveLogsInFile", K::TrimmedText, " 'если не пусто, то это имя и путь к лог файлу (дозаписываем)",
      &WS::DoSaveLogsInFile},
-    {"VocabularyFile", K::TrimmedText, " 'файл словаря для убирания мусора из вынутого текста",
-     &WS::VocabularyFile},
+    {"VocabularyFile", K::TrimmedText, " 'файл словаря для убирания мусора из вынутого текста", &WS::VocabularyFile},
     {"TRVocabularyFile", K::TrimmedText, " 'файл словаря для перевода текста по словарю (слово-на-слово)",
      &WS::TRVocabularyFile},
     {"IgnoreTRVocWarnings", K::NoUnlessYes, " 'загружать не одинаковые по длинне слова перевода из словаря?",
@@ -50,21 +48,33 @@ const std::array<SettingDef, 27> kDefs = {{
      " 'параметры транспонирования части ROM, формат = "
      "адрес_начала_блока;тайлов_в_строке;тайлов_в_колонке;режим_BPP",
      &WS::TransponINILine},
-    {"UseHEXaddr", K::NoUnlessYes,
-     " 'Использовать ли при вынимании текста из ROM адресацию в HEX (вместо десятичной)", &WS::UseHEXaddr},
+    {"UseHEXaddr", K::NoUnlessYes, " 'Использовать ли при вынимании текста из ROM адресацию в HEX (вместо десятичной)",
+     &WS::UseHEXaddr},
     {"DumperINILine", K::TrimmedUpper, " 'какие параметры использовались при операции дампа части ROM",
      &WS::DumperINILine},
     {"AddrInTblDumpPrv", K::TrimmedText, " 'адрес начала блока дампа в превьюшке в редакторе таблиц",
      &WS::AddrInTblDumpPrv},
     {"LeaveChangesInPerevodAddr", K::YesUnlessNo,
-     " 'Оставить изменения адресов для строк перевода (при вставке текста со сдвигом)",
-     &WS::LeaveChangesInPerevodAddr},
+     " 'Оставить изменения адресов для строк перевода (при вставке текста со сдвигом)", &WS::LeaveChangesInPerevodAddr},
     {"OverwriteOldFile", K::YesUnlessNo,
      " 'перезаписывать ли существующие ромы и файлы переводов или придумывать сохраняемым файлам новые "
      "названия?",
      &WS::OverwriteOldFile},
-    {"MakeBAKFiles", K::YesUnlessNo, " 'делать ли из существующих(если пишем поверх) файлов .BAK ?",
-     &WS::MakeBAKFiles},
+    {"MakeBAKFiles", K::YesUnlessNo, " 'делать ли из существующих(если пишем поверх) файлов .BAK ?", &WS::MakeBAKFiles},
+    // Keys added since; a key that is the tail of another (BPSFileName of
+    // OutputBPSFileName) comes first, since every key is found by a plain search.
+    {"TextFilesEncoding", K::Utf8UnlessOther, " 'в какой кодировке сохранять текстовые файлы: WINDOWS-1251 или UTF-8",
+     &WS::TextFilesEncoding},
+    {"ExtendedTables", K::NoUnlessYes,
+     " 'расширенные таблицы (многобайтные коды, DTE/MTE, коды конца и переноса строки)?", &WS::ExtendedTables},
+    {"BPSFileName", K::Path, " 'имя и путь ко входному BPS", &WS::BPSFileName},
+    {"OutputBPSFileName", K::Path, " 'имя и путь к выходному BPS", &WS::OutputBPSFileName},
+    {"FixHeaderChecksums", K::NoUnlessYes, " 'исправлять ли контрольные суммы заголовка при каждом сохранении ROM'a?",
+     &WS::FixHeaderChecksums},
+    {"GbaPointerAlignment", K::FourUnlessOther,
+     " 'выравнивание поинтеров GBA: 1 - любое смещение, 4 - только кратное 4", &WS::GbaPointerAlignment},
+    {"GbPointerTables", K::TrimmedText, " 'таблицы поинтеров GB: начало-конец[:банк] через точку с запятой",
+     &WS::GbPointerTables},
 }};
 
 const char* const kHeader[] = {
@@ -90,6 +100,8 @@ void Store(Workspace& ws, const SettingDef& def, const Text& raw) {
     case K::YesUnlessNo: ws.*def.text = cp1251::Upper(TrimSpaces(raw)) == "NO" ? "NO" : "YES"; break;
     case K::UntrimmedYesUnlessNo: ws.*def.text = cp1251::Upper(raw) == "NO" ? "NO" : "YES"; break;
     case K::NoUnlessYes: ws.*def.text = cp1251::Upper(TrimSpaces(raw)) == "YES" ? "YES" : "NO"; break;
+    case K::Utf8UnlessOther: ws.*def.text = cp1251::Upper(TrimSpaces(raw)) == "UTF-8" ? "UTF-8" : "WINDOWS-1251"; break;
+    case K::FourUnlessOther: ws.*def.text = TrimSpaces(raw) == "4" ? "4" : "1"; break;
   }
 }
 
@@ -100,7 +112,9 @@ void ApplyDefaultOf(Workspace& ws, const SettingDef& def) {
 
 }  // namespace
 
-std::span<const SettingDef> SettingDefs() { return kDefs; }
+std::span<const SettingDef> SettingDefs() {
+  return kDefs;
+}
 
 int ReadDecimal(std::string_view text) {
   size_t i = 0;

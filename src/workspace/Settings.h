@@ -14,6 +14,8 @@ enum class SettingKind {
   YesUnlessNo,
   UntrimmedYesUnlessNo,  // " NO" stays "YES"
   NoUnlessYes,
+  Utf8UnlessOther,  // "UTF-8" after trimming and upper-casing, else "WINDOWS-1251"
+  FourUnlessOther,  // "4" after trimming, else "1"
 };
 
 struct SettingDef {

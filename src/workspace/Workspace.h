@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "workspace/EditorState.h"
 #include "workspace/Cp1251.h"
+#include "workspace/EditorState.h"
 #include "workspace/Host.h"
 
 // The word-for-word dictionary: slots of search text and replacement, of which the
@@ -53,6 +53,10 @@ struct Workspace {
   bool IpsLoaded = false;
   bool IpsChanged = false;
 
+  // BPS patch
+  Text BPSFileName;
+  Text OutputBPSFileName;
+
   // Character table: empty until the first load, then 256 one-character entries.
   std::vector<Text> CharTable;
   Text CharTableLookup;
@@ -96,6 +100,12 @@ struct Workspace {
   Text LeaveChangesInPerevodAddr;
   Text OverwriteOldFile;
   Text MakeBAKFiles;
+  // Settings beyond the first 27, each with a default that keeps the behaviour above.
+  Text TextFilesEncoding;    // "WINDOWS-1251" or "UTF-8": the encoding of every text file written
+  Text ExtendedTables;       // "YES": tables with multi-byte codes and multi-character entries
+  Text FixHeaderChecksums;   // "YES": every SaveRom fixes the header checksums first
+  Text GbaPointerAlignment;  // "1" or "4": the file-offset alignment of GBA pointers searched
+  Text GbPointerTables;      // "START-END[:BANK];...": the Game Boy pointer tables named
 
   // Program texts
   Text VersionText;

@@ -41,13 +41,19 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
 
   WriteSettings(t.ws);
   const auto lines = Lines(ReadBytes(t.dir.path() / "tarvello.ini"));
-  ASSERT_EQ(lines.size(), 37u);
+  ASSERT_EQ(lines.size(), 44u);
   EXPECT_EQ(lines[0], W("Это файл параметров для программы Tarvello"));
   EXPECT_EQ(lines[6], "");
   EXPECT_EQ(lines[9], "");
   EXPECT_EQ(lines[10], W("InputRomFileName= 'имя и путь к входному рому"));
   EXPECT_EQ(lines[18].rfind("NumberOfTextChars=2 '", 0), 0u);
   EXPECT_EQ(lines[36], W("MakeBAKFiles=YES 'делать ли из существующих(если пишем поверх) файлов .BAK ?"));
+  // The keys added since keep their defaults' behaviour and follow the first 27.
+  EXPECT_EQ(lines[37].rfind("TextFilesEncoding=WINDOWS-1251 '", 0), 0u);
+  EXPECT_EQ(lines[38].rfind("ExtendedTables=NO '", 0), 0u);
+  EXPECT_EQ(lines[39].rfind("BPSFileName= '", 0), 0u);
+  EXPECT_EQ(lines[41].rfind("FixHeaderChecksums=NO '", 0), 0u);
+  EXPECT_EQ(lines[42].rfind("GbaPointerAlignment=1 '", 0), 0u);
 }
 
 TEST(GetSettingValue, CutsAtTheCommentThenASpaceThenTheLineEnd) {
@@ -94,6 +100,10 @@ TEST(WriteSettings, EveryValueReadsBack) {
       ws.*def.text = "NO";
     else if (def.kind == SettingKind::NoUnlessYes)
       ws.*def.text = "YES";
+    else if (def.kind == SettingKind::Utf8UnlessOther)
+      ws.*def.text = "UTF-8";
+    else if (def.kind == SettingKind::FourUnlessOther)
+      ws.*def.text = "4";
     else if (def.kind == SettingKind::TrimmedUpper)
       ws.*def.text = W("&H100;ПАПКА ") + cp1251::Upper(def.key);
     else
@@ -125,6 +135,22 @@ TEST(SetSetting, NormalisesLikeTheFile) {
   EXPECT_TRUE(SetSetting(t.ws, "magicIterator", "0"));
   EXPECT_EQ(t.ws.magicIterator, 100);
   EXPECT_FALSE(SetSetting(t.ws, "NoSuchKey", "1"));
+  const struct {
+    const char* key;
+    Text Workspace::*field;
+    const char* raw;
+    const char* stored;
+  } kinds[] = {
+      {"TextFilesEncoding", &Workspace::TextFilesEncoding, " utf-8 ", "UTF-8"},
+      {"TextFilesEncoding", &Workspace::TextFilesEncoding, "utf8", "WINDOWS-1251"},
+      {"GbaPointerAlignment", &Workspace::GbaPointerAlignment, " 4", "4"},
+      {"GbaPointerAlignment", &Workspace::GbaPointerAlignment, "8", "1"},
+      {"ExtendedTables", &Workspace::ExtendedTables, "Yes ", "YES"},
+  };
+  for (const auto& k : kinds) {
+    EXPECT_TRUE(SetSetting(t.ws, k.key, k.raw));
+    EXPECT_EQ(t.ws.*k.field, k.stored) << k.key << "=" << k.raw;
+  }
 }
 
 TEST(ReadDecimal, StopsAtTheFirstNonDigitAndClamps) {
