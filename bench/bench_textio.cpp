@@ -6,6 +6,7 @@
 
 #include "bench_textio_input.h"
 #include "textio/Extraction.h"
+#include "textio/FitCheck.h"
 #include "textio/GbaPointers.h"
 #include "textio/Insertion.h"
 #include "workspace/Workspace.h"
@@ -136,5 +137,24 @@ void BM_PutPerevodInRom(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_PutPerevodInRom)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// The fit check of 100,000 lines against the 32 MiB image: every line reads only its own
+// string. One line in ten is made longer than its original and one in seven shorter, so
+// the report has lines to log.
+void BM_CheckFit(benchmark::State& state) {
+  static const Cartridge c = MakeCartridge(1, 100000);
+  BenchWorkspace b(c);
+  b.ws.PerevodArray = TranslationOf(c, 100000);
+  for (size_t i = 0; i < b.ws.PerevodArray.size(); ++i) {
+    if (i % 10 == 0) b.ws.PerevodArray[i] += "!!";
+    if (i % 7 == 0) b.ws.PerevodArray[i].pop_back();
+  }
+  for (auto _ : state) {
+    b.ws.LogText.clear();
+    CheckFit(b.ws);
+  }
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_CheckFit)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -31,7 +31,7 @@ inline std::string RandomText(std::mt19937_64& rng, size_t length) {
   return text;
 }
 
-inline Cartridge MakeCartridge(std::uint64_t seed = 1) {
+inline Cartridge MakeCartridge(std::uint64_t seed = 1, int strings = kStrings) {
   std::mt19937_64 rng(seed);
   Cartridge c;
   c.image.resize(kImageSize);
@@ -39,9 +39,9 @@ inline Cartridge MakeCartridge(std::uint64_t seed = 1) {
     const std::uint64_t r = rng();
     for (size_t k = 0; k < 8; ++k) c.image[i + k] = static_cast<char>(r >> (8 * k));
   }
-  // One string in each of 50,000 equal slots, so they never overlap.
-  const size_t slot = kImageSize / kStrings;
-  for (int i = 0; i < kStrings; ++i) {
+  // One string in each of equal slots, so they never overlap.
+  const size_t slot = kImageSize / static_cast<size_t>(strings);
+  for (int i = 0; i < strings; ++i) {
     const size_t length = 8 + rng() % 40;
     const size_t offset = static_cast<size_t>(i) * slot + rng() % (slot - length - 1);
     std::string text = RandomText(rng, length);

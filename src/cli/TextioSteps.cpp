@@ -1,5 +1,6 @@
 #include "cli/Steps.h"
 #include "textio/Extraction.h"
+#include "textio/FitCheck.h"
 #include "textio/GbaPointers.h"
 #include "textio/Insertion.h"
 #include "textio/ShiftedPut.h"
@@ -37,6 +38,7 @@ void RegisterTextioSteps(StepRegistry& r) {
   r.add("CorrectGbaPointers",
         StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbaPointers(ws, ShiftArg(a, 0)); }});
   r.add("FindGbaPointers", FindGbaPointers);
+  r.add("CheckFit", [](Workspace& ws) { CheckFit(ws); });
   // The shifted insertion window's button: SHIFT as typed in its shift field, CORRECT
   // its pointer check box.
   r.add("ShiftedPut", StepDef{1, 2, [](Workspace& ws, const StepArgs& a) {

@@ -1,6 +1,7 @@
 #include "cli/Steps.h"
 #include "tools/Dumper.h"
 #include "tools/FieldNumber.h"
+#include "tools/HeaderChecksums.h"
 #include "tools/TableGenerator.h"
 #include "tools/TileTransposition.h"
 #include "workspace/Log.h"
@@ -50,5 +51,6 @@ void RegisterToolsSteps(StepRegistry& r) {
   r.add("DumpRomBlock", StepDef{4, 4, DumpStep});
   r.add("TransposeTileBlock", StepDef{3, 3, TransposeStep});
   r.add("GenerateTable", GenerateTable);
+  r.add("FixHeaderChecksums", [](Workspace& ws) { FixHeaderChecksums(ws); });
   r.add("RelativeSearch", StepDef{0, 1, RelativeSearchStep});
 }

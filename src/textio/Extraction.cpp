@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "textio/Refusals.h"
 #include "textio/TextRuns.h"
 #include "workspace/CharTable.h"
 #include "workspace/Dialogs.h"
@@ -104,20 +105,6 @@ Text CannotCreateReportText(const Text& name) {
   return W("Не могу создать файл отчета") + "\r\n" + name + "\r\n" + W("попробуйте еще раз с другим файлом...");
 }
 
-bool Refused(Workspace& ws) {
-  if (!ws.RomLoaded) LoadRom(ws);
-  if (!ws.TableLoaded) LoadTable(ws);
-  Text refusal;
-  if (!ws.RomLoaded)
-    refusal = W("Сначала надо загрузить ROM");
-  else if (!ws.TableLoaded)
-    refusal = W("Сначала надо загрузить Таблицу");
-  if (refusal.empty()) return false;
-  ws.host->message(refusal, Buttons::Ok, Icon::Critical);
-  AppendLog(ws, refusal);
-  return true;
-}
-
 void WriteReport(Workspace& ws) {
   const std::int64_t n = static_cast<std::int64_t>(ws.RomImage.size());
   Progress bar(ws, Bar::Main, 0, static_cast<int>(std::min<std::int64_t>(n + 1, INT_MAX)));
@@ -168,7 +155,7 @@ void ExtractionReport(std::string_view image, const std::array<char, 256>& decod
 }
 
 void ExtractTextFromRom(Workspace& ws) {
-  if (Refused(ws)) return;
+  if (RefuseWithoutRomOrTable(ws)) return;
   if (ws.ReportFileName.empty()) {
     AppendLog(ws, W("Не задано имя файла отчета"));
     return;

@@ -81,14 +81,14 @@ int GbaPointerSet::find(std::uint32_t value) const {
   return keys_[slot] == value ? ids_[slot] : -1;
 }
 
-void ScanForGbaPointers(std::string_view image, const GbaPointerSet& set,
+void ScanForGbaPointers(std::string_view image, const GbaPointerSet& set, size_t alignment,
                         const std::function<bool(size_t, int)>& onHit) {
   if (image.size() < 4 || set.size() == 0) return;
   const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
   const size_t n = image.size();
   // top walks the positions of a pointer's last byte; its pointer starts 3 bytes earlier.
   auto check = [&](size_t top) {
-    if (!IsPointerTop(bytes[top])) return true;
+    if (!IsPointerTop(bytes[top]) || (top - 3) % alignment != 0) return true;
     const int id = set.find(Load32(bytes + top - 3));
     return id < 0 || onHit(top - 3, id);
   };

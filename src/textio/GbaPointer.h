@@ -40,8 +40,12 @@ class GbaPointerSet {
   std::vector<std::uint32_t> values_;
 };
 
-// Calls onHit(offset, id) for every offset of `image` whose 4 bytes are a pointer of the
-// set, at any alignment, overlapping hits included, in ascending order of offset. The
-// search stops early when onHit returns false.
-void ScanForGbaPointers(std::string_view image, const GbaPointerSet& set,
+// Calls onHit(offset, id) for every offset of `image` divisible by `alignment` whose 4
+// bytes are a pointer of the set, overlapping hits included, in ascending order of
+// offset. The search stops early when onHit returns false.
+void ScanForGbaPointers(std::string_view image, const GbaPointerSet& set, size_t alignment,
                         const std::function<bool(size_t offset, int id)>& onHit);
+inline void ScanForGbaPointers(std::string_view image, const GbaPointerSet& set,
+                               const std::function<bool(size_t offset, int id)>& onHit) {
+  ScanForGbaPointers(image, set, 1, onHit);
+}

@@ -26,6 +26,12 @@ struct Occurrence {
   int id;
 };
 
+// Text bytes followed by a stray 0x08 look like a pointer; real ones sit at offsets
+// divisible by 4, so the setting lets a search take only those.
+size_t PointerAlignment(const Workspace& ws) {
+  return ws.GbaPointerAlignment == "4" ? 4 : 1;
+}
+
 void CheckTableBelongs(const Workspace& ws) {
   if (ws.GbaPointerTable.size() != ws.PerevodArray.size())
     throw OperationError(kErrNoPointerTable, W("таблица GBA поинтеров не построена для этого перевода"));
@@ -74,11 +80,12 @@ std::vector<std::uint32_t> AssignOwners(std::vector<LineCorrection>& plan, GbaPo
 
 // Occurrences are taken left to right and never overlap, as a replace-all would take them;
 // `found` also counts an occurrence that overlaps an earlier one.
-std::vector<Occurrence> FindOccurrences(std::string_view image, const GbaPointerSet& set, std::vector<bool>& found) {
+std::vector<Occurrence> FindOccurrences(std::string_view image, const GbaPointerSet& set, size_t alignment,
+                                        std::vector<bool>& found) {
   std::vector<Occurrence> occurrences;
   found.assign(set.size(), false);
   size_t nextFree = 0;
-  ScanForGbaPointers(image, set, [&](size_t offset, int id) {
+  ScanForGbaPointers(image, set, alignment, [&](size_t offset, int id) {
     found[static_cast<size_t>(id)] = true;
     if (offset >= nextFree) {
       occurrences.push_back({offset, id});
@@ -108,7 +115,7 @@ void RunCorrection(Workspace& ws, std::int32_t shift) {
   GbaPointerSet set;
   const std::vector<std::uint32_t> newValueOf = AssignOwners(plan, set);
   std::vector<bool> found;
-  const std::vector<Occurrence> occurrences = FindOccurrences(ws.RomWorkImage, set, found);
+  const std::vector<Occurrence> occurrences = FindOccurrences(ws.RomWorkImage, set, PointerAlignment(ws), found);
   {
     Progress bar(ws, Bar::Main, 0, static_cast<int>(plan.size()) - 1);
     for (size_t i = 0; i < plan.size(); ++i) {
@@ -145,7 +152,7 @@ void RunFind(Workspace& ws) {
   }
   std::vector<std::int64_t> firstOffset(set.size(), -1);
   size_t left = set.size();
-  ScanForGbaPointers(ws.RomWorkImage, set, [&](size_t offset, int id) {
+  ScanForGbaPointers(ws.RomWorkImage, set, PointerAlignment(ws), [&](size_t offset, int id) {
     auto& first = firstOffset[static_cast<size_t>(id)];
     if (first < 0) {
       first = static_cast<std::int64_t>(offset);

@@ -1,8 +1,9 @@
 #include "textio/Insertion.h"
 
-#include <optional>
 #include <vector>
 
+#include "textio/FitCheck.h"
+#include "textio/InsertionEncoder.h"
 #include "textio/Refusals.h"
 #include "workspace/CharTable.h"
 #include "workspace/Dialogs.h"
@@ -19,19 +20,6 @@ struct InsertOptions {
   bool keepShifted = false;   // the shifted addresses are written back into the lines
   bool writeUnknown = false;  // a character the table lacks goes in as its own byte
   bool extendedLogs = false;
-};
-
-// Encodes through the table; without a table (its load was tried and failed) every
-// character is unknown to it.
-class Encoder {
- public:
-  explicit Encoder(const Text& lookup) {
-    if (!lookup.empty()) codec_.emplace(lookup);
-  }
-  std::optional<unsigned char> encode(char c) const { return codec_ ? codec_->encode(c) : std::nullopt; }
-
- private:
-  std::optional<TableCodec> codec_;
 };
 
 bool TableDeclined(Workspace& ws) {
@@ -56,24 +44,31 @@ bool Refused(Workspace& ws) {
                                            StrNum(static_cast<std::int64_t>(romSize)) + ")");
 }
 
-void WriteText(Workspace& ws, const Encoder& encoder, std::int64_t address, const Text& text,
-               const InsertOptions& options) {
+// The position after the last byte written, or `address` when nothing was.
+std::int64_t WriteText(Workspace& ws, const InsertionEncoder& encoder, std::int64_t address, const Text& text,
+                       const InsertOptions& options) {
   Text& rom = ws.RomWorkImage;
-  for (size_t i = 0; i < text.size(); ++i) {
-    std::optional<unsigned char> code = encoder.encode(text[i]);
-    if (!code) {
-      if (!options.writeUnknown) continue;  // skipped characters write nothing, so never fail
-      code = static_cast<unsigned char>(text[i]);
-      if (options.extendedLogs) AppendLog(ws, W("Только, что вставили в ROM символ, отсутствующий в таблице"));
-    }
+  std::int64_t end = address;
+  encoder.encode(text, [&](size_t i, unsigned char code, bool unknown) {
+    if (unknown && options.extendedLogs) AppendLog(ws, W("Только, что вставили в ROM символ, отсутствующий в таблице"));
     const std::int64_t offset = address - 1 + static_cast<std::int64_t>(i);
     if (offset < 0 || offset >= static_cast<std::int64_t>(rom.size())) ThrowOutsideRom(offset + 1, rom.size());
-    rom[static_cast<size_t>(offset)] = static_cast<char>(*code);
-  }
+    rom[static_cast<size_t>(offset)] = static_cast<char>(code);
+    end = offset + 2;
+  });
+  return end;
+}
+
+// The text is in place; it may still have run over the start of the string after it.
+void WarnOverlap(Workspace& ws, std::int64_t address, std::int64_t end, std::int64_t following) {
+  if (following > 0 && end > following)
+    AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: строка с адресом ") + Digits(address) +
+                      W(" залезает на начало строки с адресом ") + Digits(following));
 }
 
 // True when the line was rewritten with its shifted address.
-bool InsertLine(Workspace& ws, const Encoder& encoder, Text& line, const InsertOptions& options) {
+bool InsertLine(Workspace& ws, const InsertionEncoder& encoder, Text& line, std::int64_t following,
+                const InsertOptions& options) {
   const PerevodLineParts parts = ParsePerevodLine(line);
   if (!parts.hasSeparator) return false;
   const std::int64_t address = parts.address + options.shift;
@@ -81,7 +76,7 @@ bool InsertLine(Workspace& ws, const Encoder& encoder, Text& line, const InsertO
   Text text(parts.text);
   const bool rewrite = options.keepShifted && options.shift != 0;
   if (rewrite) line = FormatAddress(ws, address) + " " + text;
-  WriteText(ws, encoder, address, DecodeEscapes(text), options);
+  WarnOverlap(ws, address, WriteText(ws, encoder, address, DecodeEscapes(text), options), following);
   return rewrite;
 }
 
@@ -99,7 +94,8 @@ bool PutPerevodInRom(Workspace& ws, std::int32_t shift) {
   options.extendedLogs = ws.ExtendedLogs == "YES";
   try {
     ws.RomWorkImage = ws.RomImage;
-    const Encoder encoder(ws.CharTableLookup);
+    const InsertionEncoder encoder(ws.CharTableLookup, options.writeUnknown);
+    const std::vector<std::int64_t> following = FollowingAddresses(LineAddresses(ws.PerevodArray, shift));
     // Shifted addresses go into a copy that replaces the translation only once every
     // line is in: after a failed run the lines must not carry a shift that the next run
     // would add a second time.
@@ -111,7 +107,7 @@ bool PutPerevodInRom(Workspace& ws, std::int32_t shift) {
       auto& lines = keepShifted ? shiftedLines : ws.PerevodArray;
       Progress bar(ws, Bar::Main, 0, static_cast<int>(lines.size()) - 1);
       for (size_t i = 0; i < lines.size(); ++i) {
-        rewritten |= InsertLine(ws, encoder, lines[i], options);
+        rewritten |= InsertLine(ws, encoder, lines[i], following[i], options);
         bar.set(static_cast<int>(i));
       }
     }

@@ -1,6 +1,8 @@
 #include "textio/Refusals.h"
 
+#include "workspace/CharTable.h"
 #include "workspace/Log.h"
+#include "workspace/Rom.h"
 
 namespace {
 
@@ -37,4 +39,18 @@ void WarnZeroAddress(Workspace& ws) {
 void WarnNoGbaPointer(Workspace& ws, std::int64_t address) {
   AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: на адрес") + StrNum(address) +
                     W(" GBA поинтер не указывает (только на адреса от 1 до 33554432), строку пропускаем"));
+}
+
+bool RefuseWithoutRomOrTable(Workspace& ws) {
+  if (!ws.RomLoaded) LoadRom(ws);
+  if (!ws.TableLoaded) LoadTable(ws);
+  Text refusal;
+  if (!ws.RomLoaded)
+    refusal = W("Сначала надо загрузить ROM");
+  else if (!ws.TableLoaded)
+    refusal = W("Сначала надо загрузить Таблицу");
+  if (refusal.empty()) return false;
+  ws.host->message(refusal, Buttons::Ok, Icon::Critical);
+  AppendLog(ws, refusal);
+  return true;
 }

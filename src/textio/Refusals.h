@@ -9,6 +9,9 @@
 bool RefuseWithoutPerevod(Workspace& ws);
 // True (after telling the user) when no ROM is loaded.
 bool RefuseWithoutRom(Workspace& ws);
+// Loads the ROM and the table when they are missing; true (after telling the user) when
+// one of them is still missing.
+bool RefuseWithoutRomOrTable(Workspace& ws);
 // A translation of one line (or none) is only warned about; the work goes on.
 void WarnIfSingleLine(Workspace& ws);
 // The warning for a line that points at position 0.

@@ -19,6 +19,7 @@
 
 #include "editor/LineEdit.h"
 #include "editor/ListCommands.h"
+#include "textio/FitCheck.h"
 #include "ui/FindForm.h"
 #include "ui/MainForm.h"
 #include "ui/QtHost.h"
@@ -223,6 +224,8 @@ void EditForm::buildControls() {
   cursorPosition_ = ValueLabel("CursorPositionInTranslationText", central, small);
   selectedTextLen_ = ValueLabel("SelectedTextLen", central, small);
   leftTillEol_ = ValueLabel("LeftTillEOL", central, small);
+  fitStatus_ = ValueLabel("FitStatus", central, small);
+  fitStatus_->clear();
 
   auto* top = new QGridLayout();
   auto* addressRow = new QHBoxLayout();
@@ -250,6 +253,7 @@ void EditForm::buildControls() {
   top->addWidget(selectedTextLen_, 3, 3);
   top->addWidget(Caption("до конца строки\nосталось", central, small), 0, 4, 2, 1, Qt::AlignBottom);
   top->addWidget(leftTillEol_, 2, 4, Qt::AlignTop);
+  top->addWidget(fitStatus_, 3, 4);
   top->setHorizontalSpacing(6);
   top->setColumnStretch(1, 1);
 
@@ -431,6 +435,7 @@ void EditForm::RefreshFormValues() {
   writeTranslationBox(st_.EditText);
   cursorPosition_->setText(Num(translationBox_->cursorPosition()));
   leftTillEol_->setText(Num(st_.OrigTextLength - translationBox_->cursorPosition()));
+  updateFitRoom();
 }
 
 void EditForm::EditText2PerevodArray() {
@@ -542,6 +547,7 @@ void EditForm::TranslationBox_Change(const QString& text) {
   st_.EditTextLength = static_cast<std::int32_t>(st_.EditText.size());
   perStringLength_->setText(Num(st_.EditTextLength));
   leftTillEol_->setText(Num(st_.OrigTextLength - translationBox_->cursorPosition()));
+  updateFitStatus();
   RecordUndo(st_, st_.EditText);
 }
 
@@ -550,6 +556,7 @@ void EditForm::AddressInROM_Change(const QString& text) {
   const AddressFieldView view = AddressFieldChanged(ws_, field.value_or(Text("?")));
   gbaPointer_->setText(toQString(view.pointer));
   if (view.pointedLabel) label12_->setText(toQString(*view.pointedLabel));
+  updateFitRoom();
 }
 
 void EditForm::MoveLeftButton_Click() {
@@ -718,6 +725,15 @@ void EditForm::updateCaretLabels() {
 
 // ---------------------------------------------------------------------------------
 // Helpers
+
+void EditForm::updateFitRoom() {
+  fitRoom_ = RoomForLine(ws_, st_.RowAddress);
+  updateFitStatus();
+}
+
+void EditForm::updateFitStatus() {
+  fitStatus_->setText(fitRoom_ ? toQString(FitStatusText(ws_, *fitRoom_, st_.EditText)) : QString());
+}
 
 void EditForm::applyLengthLimit() {
   translationValidator_->setLimit(st_.LimitStringSize ? st_.OrigTextLength : kFreeEditLimit);

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QValidator>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "workspace/Workspace.h"
@@ -103,6 +104,10 @@ class EditForm : public QMainWindow {
   bool listKeyDown(int keyCode, int shift);
   bool translationKeyDown(int key, Qt::KeyboardModifiers modifiers);
   void updateCaretLabels();
+  // The fit status: the room is taken when the line's address changes, the need on
+  // every change of the text.
+  void updateFitRoom();
+  void updateFitStatus();
   void applyLengthLimit();
   void alignRuler();
   void setCurrentRowAfterShrink(int row);
@@ -125,6 +130,8 @@ class EditForm : public QMainWindow {
   QLabel* cursorPosition_;
   QLabel* selectedTextLen_;
   QLabel* leftTillEol_;
+  QLabel* fitStatus_;
+  std::optional<std::int64_t> fitRoom_;
   QLineEdit* originalString_;
   QLineEdit* translationBox_;
   Cp1251Validator* translationValidator_;

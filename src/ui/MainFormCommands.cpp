@@ -9,7 +9,9 @@
 #include "processing/Merge.h"
 #include "processing/VocabCheck.h"
 #include "textio/Extraction.h"
+#include "textio/FitCheck.h"
 #include "textio/Insertion.h"
+#include "tools/HeaderChecksums.h"
 #include "tools/TableGenerator.h"
 #include "ui/DumperForm.h"
 #include "ui/EditForm.h"
@@ -203,6 +205,7 @@ std::vector<MenuEntry> MainMenuEntries() {
             Before::Clear)},
       {1, "menuPerevodEditor", "Редактор перевода", Show("EditForm", Make<EditForm>)},
       {1, "menuPutTranslationInROM", "Вернуть перевод в ROM", Run([](Workspace& ws) { PutPerevodInRom(ws, 0); })},
+      {1, "menuCheckFit", "Проверить, влезает ли перевод", Run([](Workspace& ws) { CheckFit(ws); })},
       {1, "menuTableEditor", "Редактор таблиц", Show("TableEditForm", Make<TableEditForm>)},
       {1, "menuExtractTextFromIPS", "Извлечь текст из IPS", Run(ExtractTextFromIps)},
       {1, "menuApplyIPS", "Применить IPS к ROM", Run(ApplyIps)},
@@ -237,6 +240,8 @@ std::vector<MenuEntry> MainMenuEntries() {
       {1, "menuTranspon", "Транспонирование", Show("TransponForm", Make<TransponForm>)},
       {1, "menuDumper", "Dumper", DumperAsked(Make<DumperForm>)},
       {1, "menuShiftedPut", "Возврат перевода со сдвигом", Show("ShiftedPutForm", Make<ShiftedPutForm>)},
+      {1, "menuFixHeaderChecksums", "Исправить контрольные суммы заголовка",
+       Run([](Workspace& ws) { FixHeaderChecksums(ws); })},
       {0, "menuHelp", "Help", {}},
       {1, "menuHelpContents", "Tarvello подсказка", [](MainForm& form, const Text&) { form.showHelp(); }},
       {1, "menuAbout", "About", [](MainForm& form, const Text&) { form.showAbout(); }},

@@ -49,6 +49,9 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
   chkLeaveChangesInPerevodAddr_->setChecked(ws.LeaveChangesInPerevodAddr == "YES");
   CorrectGBAPointersCheck_ =
       AddCheck(this, "CorrectGBAPointersCheck", "Проводить автоматическую коррекцию поинтеров GBA (в ROM'е)");
+  // Mirrors GbaPointerAlignment, so the choice is saved with the settings.
+  chkAlignedGbaPointers_ = AddCheck(this, "chkAlignedGbaPointers", "Только выровненные поинтеры GBA");
+  chkAlignedGbaPointers_->setChecked(ws.GbaPointerAlignment == "4");
   Command1_ = AddButton(this, "Command1", "Вернуть текст перевода в ROM");
   Command2_ = AddButton(this, "Command2", "Поискать поинтеры GBA");
   ExitBtn_ = AddButton(this, "ExitBtn", "Закрыть");
@@ -61,9 +64,12 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
   layout->addLayout(grid);
   layout->addWidget(chkLeaveChangesInPerevodAddr_);
   layout->addWidget(CorrectGBAPointersCheck_);
+  layout->addWidget(chkAlignedGbaPointers_);
   layout->addLayout(buttons);
 
   connect(chkLeaveChangesInPerevodAddr_, &QCheckBox::toggled, this, [this] { chkLeaveChangesInPerevodAddr_Click(); });
+  connect(chkAlignedGbaPointers_, &QCheckBox::toggled, this,
+          [this](bool on) { ws_.GbaPointerAlignment = on ? "4" : "1"; });
   connect(fldNewAddr_, &QLineEdit::textChanged, this, [this] { fldNewAddr_Change(); });
   connect(Command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(Command2_, &QPushButton::clicked, this, [this] { Command2_Click(); });

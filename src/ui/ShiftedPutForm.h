@@ -26,6 +26,7 @@ class ShiftedPutForm : public QWidget {
   QLineEdit* fldNewAddr_;
   QCheckBox* chkLeaveChangesInPerevodAddr_;
   QCheckBox* CorrectGBAPointersCheck_;
+  QCheckBox* chkAlignedGbaPointers_;
   QPushButton* Command1_;
   QPushButton* Command2_;
   QPushButton* ExitBtn_;

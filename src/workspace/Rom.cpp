@@ -5,6 +5,7 @@
 #include "workspace/Dialogs.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
+#include "workspace/RomHeader.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void SaveRom(Workspace& ws) {
     ws.OutputRomFileName = name;
   }
   try {
+    CheckHeaderBeforeSave(ws);
     if (RegularFileExists(ws.OutputRomFileName)) PrepareSaveTarget(ws, ws.OutputRomFileName);
     WriteFileAtomically(ws.OutputRomFileName, ws.RomWorkImage);
     AppendLog(ws, W("ROM сохранен в ") + ws.OutputRomFileName);

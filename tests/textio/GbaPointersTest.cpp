@@ -49,6 +49,13 @@ TEST(GbaPointer, OnePassFindsEveryPointerOfTheSetAtAnyAlignment) {
   EXPECT_EQ(hits, expected);
 
   hits.clear();
+  ScanForGbaPointers(image, set, 4, [&](size_t offset, int id) {
+    hits.emplace_back(offset, id);
+    return true;
+  });
+  EXPECT_EQ(hits, (std::vector<std::pair<size_t, int>>{{0, 0}, {296, 5}})) << "only offsets divisible by 4";
+
+  hits.clear();
   ScanForGbaPointers(image, set, [&](size_t offset, int id) {
     hits.emplace_back(offset, id);
     return hits.size() < 2;
@@ -315,6 +322,26 @@ TEST(FindGbaPointers, FindsTheLiteralPoolPointersOfARealGbaRom) {
                                            W("найден поинтер на строку с адресом53633, адрес поинтера900"),
                                            W("найден поинтер на строку с адресом53649, адрес поинтера908"),
                                            W("Поиск поинтеров GBA в ROM закончен")}));
+}
+
+TEST(CorrectGbaPointers, AlignmentFourLeavesAnUnalignedFalsePointerInTextAlone) {
+  const std::string real = ReadBytes(TestData("nba_dma_latch.gba"));
+  std::string rom = real;
+  // Text bytes that happen to read as a pointer to the second string, at an odd offset.
+  rom.replace(53617, 4, Ptr(53633));
+  for (const char* alignment : {"4", "1"}) {
+    PointerBench t;
+    t.rom(rom);
+    t.perevod({"53617 DMA1 DMA1 EVEN", "53633 DMA1 DMA1  ODD", "53649 DMA1 DMA2 EVEN"});
+    t.ws.LeaveChangesInPerevodAddr = "NO";
+    t.ws.GbaPointerAlignment = alignment;
+    BuildGbaPointerTable(t.ws);
+    CorrectGbaPointers(t.ws, 0x100);
+    std::string expected = rom;
+    for (std::int64_t k = 0; k < 3; ++k) expected.replace(892 + 8 * k, 4, Ptr(53617 + 16 * k + 0x100));
+    if (std::string(alignment) == "1") expected.replace(53617, 4, Ptr(53633 + 0x100));
+    EXPECT_EQ(t.ws.RomImage, expected) << "alignment " << alignment;
+  }
 }
 
 TEST(FindGbaPointers, RefusesWithoutTranslationOrRom) {

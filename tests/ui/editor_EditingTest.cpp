@@ -287,3 +287,29 @@ TEST(EditorWindow, OpensFromTheMainMenuOnceAndLoadsTheTranslationWhenNoneIs) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EditorWindow, FitStatusFollowsTheTypingAgainstTheRomString) {
+  EditorGuiBench b({"3 Hello", "9 World"});
+  b.ws.RomImage = b.ws.RomWorkImage = std::string("\0\0Hello\0\0World", 14);
+  b.ws.RomLoaded = true;
+  b.ws.CharTable.assign(256, Text(1, '\0'));
+  for (int c = 'A'; c <= 'z'; ++c) b.ws.CharTable[static_cast<size_t>(c)] = Text(1, static_cast<char>(c));
+  for (const auto& entry : b.ws.CharTable) b.ws.CharTableLookup += entry;
+  b.ws.TableLoaded = true;
+  b.open();
+  b.get<QCheckBox>("Check1")->setChecked(false);
+  b.startEdit(0);
+  EXPECT_EQ(b.label("FitStatus"), QString::fromUtf8("влезает"));
+  b.type(b.field(), "ab");
+  EXPECT_EQ(b.label("FitStatus"), QString::fromUtf8("не влезает, лишних 2"));
+  b.clearField();
+  b.type(b.field(), "Hi");
+  EXPECT_EQ(b.label("FitStatus"), QString::fromUtf8("короче на 3"));
+  b.ws.RomLoaded = false;  // without a ROM there is nothing to say
+  b.startEdit(1);
+  EXPECT_EQ(b.label("FitStatus"), QString());
+}
+
+}  // namespace

@@ -45,6 +45,7 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "1 menuExtractTextFromROM Извлечь текст из ROM",
       "1 menuPerevodEditor Редактор перевода",
       "1 menuPutTranslationInROM Вернуть перевод в ROM",
+      "1 menuCheckFit Проверить, влезает ли перевод",
       "1 menuTableEditor Редактор таблиц",
       "1 menuExtractTextFromIPS Извлечь текст из IPS",
       "1 menuApplyIPS Применить IPS к ROM",
@@ -71,6 +72,7 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "1 menuTranspon Транспонирование",
       "1 menuDumper Dumper",
       "1 menuShiftedPut Возврат перевода со сдвигом",
+      "1 menuFixHeaderChecksums Исправить контрольные суммы заголовка",
       "0 menuHelp Help",
       "1 menuHelpContents Tarvello подсказка",
       "1 menuAbout About",
@@ -187,7 +189,7 @@ TEST(MainMenu, CancelledDialogsLeaveOnlyTheClearedNames) {
 TEST(MainMenu, TableGeneratorRunsAlsoWhenItsDialogIsCancelled) {
   MainGuiBench b;
   b.ws.GenTableFileName = "old.tbl";
-  b.click("menuTableGen");  // cancelled; the generator still runs and refuses without a ROM
+  b.click("menuTableGen");                      // cancelled; the generator still runs and refuses without a ROM
   EXPECT_EQ(b.ws.GenTableFileName, "old.tbl");  // a cancel keeps the previous name
   EXPECT_EQ(b.host.messageTexts(), std::vector<Text>{W("ROM еще не загружен")});
 }
@@ -233,6 +235,14 @@ TEST(MainMenu, TranslationAsIpsWritesNoFileWhenGenerationIsRefused) {
   b.click("menuSavePerevodAsIPS", "p.ips");
   EXPECT_FALSE(std::filesystem::exists(b.path("p.ips")));
   EXPECT_FALSE(b.ws.IpsChanged && b.ws.IpsImage.size() > 5);
+}
+
+TEST(MainMenu, FitCheckAndHeaderFixReachTheirOperations) {
+  MainGuiBench b;
+  b.click("menuCheckFit");
+  EXPECT_TRUE(b.logged(W("Файл с переводом еще не загружен")));
+  b.click("menuFixHeaderChecksums");
+  EXPECT_TRUE(b.logged(W("ROM еще не загружен")));
 }
 
 TEST(MainMenu, NoCommandStartsWhileAnotherRuns) {

@@ -201,6 +201,19 @@ TEST(ShiftedPutForm, CheckBoxIsTheSettingAndIsSavedAtExit) {
   EXPECT_EQ(t.ws.LeaveChangesInPerevodAddr, "NO");
 }
 
+TEST(ShiftedPutForm, AlignedPointersItemMirrorsTheAlignmentSetting) {
+  ToolBench t;
+  t.ws.GbaPointerAlignment = "4";
+  ShiftedPutForm form(t.ws);
+  auto* check = Find<QCheckBox>(form, "chkAlignedGbaPointers");
+  EXPECT_EQ(check->text(), QString::fromUtf8("Только выровненные поинтеры GBA"));
+  EXPECT_TRUE(check->isChecked());
+  QTest::mouseClick(check, Qt::LeftButton);
+  EXPECT_EQ(t.ws.GbaPointerAlignment, "1");
+  QTest::mouseClick(check, Qt::LeftButton);
+  EXPECT_EQ(t.ws.GbaPointerAlignment, "4");
+}
+
 TEST(ShiftedPutForm, ButtonsRunTheShiftedInsertionAndThePointerSearch) {
   ToolBench t;
   ShiftedPutForm form(t.ws);
