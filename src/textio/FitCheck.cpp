@@ -12,21 +12,35 @@
 
 namespace {
 
-// The report's lines come a few per thousand lines; the bar moves no more often.
+// The bar moves once per this many lines: each move is a repaint of the main window.
 constexpr size_t kProgressStep = 1024;
 
 std::int64_t NeedOf(const InsertionEncoder& encoder, std::string_view text) {
+  // Most lines hold no escape; they are counted as they stand, without a decoded copy.
+  if (text.find('<') == std::string_view::npos) return static_cast<std::int64_t>(encoder.byteCount(text));
   return static_cast<std::int64_t>(encoder.byteCount(DecodeEscapes(Text(text))));
 }
 
-Text OverLine(const Workspace& ws, const LineFit& fit) {
-  return W("Не влезает: адрес ") + FormatAddress(ws, fit.address) + W(", нужно байт ") + Digits(fit.need) +
-         W(", места ") + Digits(fit.room) + W(", лишних ") + Digits(fit.need - fit.room);
+// The report's words, converted once: a long report logs them thousands of times.
+struct ReportWords {
+  Text over = W("Не влезает: адрес ");
+  Text shorter = W("Короче оригинала: адрес ");
+  Text need = W(", нужно байт ");
+  Text room = W(", места ");
+  Text excess = W(", лишних ");
+  Text visible = W(", останется видно байт старого текста ");
+};
+
+const ReportWords& Words() {
+  static const ReportWords words;
+  return words;
 }
 
-Text ShorterLine(const Workspace& ws, const LineFit& fit) {
-  return W("Короче оригинала: адрес ") + FormatAddress(ws, fit.address) + W(", нужно байт ") + Digits(fit.need) +
-         W(", места ") + Digits(fit.room) + W(", останется видно байт старого текста ") + Digits(fit.room - fit.need);
+Text FitLine(const Workspace& ws, const LineFit& fit) {
+  const ReportWords& w = Words();
+  const bool over = fit.need > fit.room;
+  return (over ? w.over : w.shorter) + FormatAddress(ws, fit.address) + w.need + Digits(fit.need) + w.room +
+         Digits(fit.room) + (over ? w.excess : w.visible) + Digits(over ? fit.need - fit.room : fit.room - fit.need);
 }
 
 Text SummaryLine(size_t checked, size_t over, size_t shorter) {
@@ -97,14 +111,10 @@ bool CheckFit(Workspace& ws) {
       Progress bar(ws, Bar::Main, 0, static_cast<int>(fits.size()));
       for (size_t k = 0; k < fits.size(); ++k) {
         const LineFit& fit = fits[k];
-        if (fit.need > fit.room) {
-          ++over;
-          AppendLog(ws, OverLine(ws, fit));
-        } else if (fit.need < fit.room) {
-          ++shorter;
-          AppendLog(ws, ShorterLine(ws, fit));
-        }
         if (k % kProgressStep == 0) bar.set(static_cast<int>(k));
+        if (fit.need == fit.room) continue;
+        ++(fit.need > fit.room ? over : shorter);
+        AppendLog(ws, FitLine(ws, fit));
       }
     }
     const Text summary = SummaryLine(fits.size(), over, shorter);
