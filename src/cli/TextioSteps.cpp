@@ -1,6 +1,7 @@
 #include "cli/Steps.h"
 #include "textio/Extraction.h"
 #include "textio/FitCheck.h"
+#include "textio/GbPointers.h"
 #include "textio/GbaPointers.h"
 #include "textio/Insertion.h"
 #include "textio/ShiftedPut.h"
@@ -27,6 +28,15 @@ bool CheckArg(const StepArgs& args, size_t index) {
   throw OperationError(kErrUnexpected, W("флажок коррекции поинтеров бывает 1/YES или 0/NO: ") + args[index]);
 }
 
+// The pointer kind chosen in the window: GBA (or nothing) as ever, GB for Game Boy tables.
+PointerKind KindArg(const StepArgs& args, size_t index) {
+  if (index >= args.size()) return PointerKind::Gba;
+  const Text value = cp1251::Upper(args[index]);
+  if (value == "GBA" || value.empty()) return PointerKind::Gba;
+  if (value == "GB") return PointerKind::Gb;
+  throw OperationError(kErrUnexpected, W("вид поинтеров бывает GBA или GB: ") + args[index]);
+}
+
 }  // namespace
 
 void RegisterTextioSteps(StepRegistry& r) {
@@ -39,17 +49,23 @@ void RegisterTextioSteps(StepRegistry& r) {
         StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbaPointers(ws, ShiftArg(a, 0)); }});
   r.add("FindGbaPointers", FindGbaPointers);
   r.add("CheckFit", [](Workspace& ws) { CheckFit(ws); });
+  r.add("BuildGbPointerTable", BuildGbPointerTable);
+  r.add("CorrectGbPointers",
+        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbPointers(ws, ShiftArg(a, 0)); }});
+  r.add("FindGbPointers", FindGbPointers);
   // The shifted insertion window's button: SHIFT as typed in its shift field, CORRECT
-  // its pointer check box.
-  r.add("ShiftedPut", StepDef{1, 2, [](Workspace& ws, const StepArgs& a) {
+  // its pointer check box, KIND the pointer kind beside it.
+  r.add("ShiftedPut", StepDef{1, 3, [](Workspace& ws, const StepArgs& a) {
                                 const bool correct = CheckArg(a, 1);
-                                ShiftedPut(ws, ShiftArg(a, 0), correct);
+                                const PointerKind kind = KindArg(a, 2);
+                                ShiftedPut(ws, ShiftArg(a, 0), correct, kind);
                               }});
   // The same with a new address typed for the first line instead of the shift; a first
   // line without a space leaves the shift field at its initial 0.
-  r.add("ShiftedPutTo", StepDef{1, 2, [](Workspace& ws, const StepArgs& a) {
+  r.add("ShiftedPutTo", StepDef{1, 3, [](Workspace& ws, const StepArgs& a) {
                                   const bool correct = CheckArg(a, 1);
+                                  const PointerKind kind = KindArg(a, 2);
                                   const auto shift = ShiftForNewAddress(ws, a[0]).value_or(0);
-                                  ShiftedPut(ws, ShiftArg(StepArgs{Digits(shift)}, 0), correct);
+                                  ShiftedPut(ws, ShiftArg(StepArgs{Digits(shift)}, 0), correct, kind);
                                 }});
 }

@@ -4,14 +4,10 @@
 #include "workspace/Log.h"
 #include "workspace/Rom.h"
 
-namespace {
-
 void Refuse(Workspace& ws, const Text& text) {
   ws.host->message(text, Buttons::Ok, Icon::None);
   AppendLog(ws, text);
 }
-
-}  // namespace
 
 bool RefuseWithoutPerevod(Workspace& ws) {
   if (ws.PerevodLoaded) return false;

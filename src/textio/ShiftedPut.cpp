@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "textio/GbPointers.h"
 #include "textio/GbaPointers.h"
 #include "textio/Insertion.h"
 #include "textio/Refusals.h"
@@ -59,19 +60,24 @@ std::optional<std::int64_t> ReadDecimalRounded(std::string_view s) {
 
 }  // namespace
 
-void ShiftedPut(Workspace& ws, std::int32_t shift, bool correctPointers) {
+void ShiftedPut(Workspace& ws, std::int32_t shift, bool correctPointers, PointerKind kind) {
   // Neither window may go on showing lines that are about to change.
   ws.host->closeWindow(Window::EditForm);
   ws.host->closeWindow(Window::FindForm);
+  const bool gb = correctPointers && kind == PointerKind::Gb;
+  // Strings moved while their pointers cannot follow would break the ROM just as well.
+  if (gb && RefuseGbPointerTables(ws)) return;
   BuildGbaPointerTable(ws);
+  if (gb && ws.PerevodLoaded && ws.RomLoaded) BuildGbPointerTable(ws);
   PackPerevodAddresses(ws);
   const bool inserted = PutPerevodInRom(ws, shift);
   if (!correctPointers) return;
   if (inserted) {
-    CorrectGbaPointers(ws, shift);
+    gb ? CorrectGbPointers(ws, shift) : CorrectGbaPointers(ws, shift);
   } else if (!RefuseWithoutPerevod(ws) && !RefuseWithoutRom(ws)) {
     // Pointers moved to strings that were never written would break a ROM that was whole.
-    AppendLog(ws, W("Поинтеры GBA не исправляем: текст перевода в ROM не вставлен"));
+    AppendLog(ws, gb ? W("Поинтеры GB не исправляем: текст перевода в ROM не вставлен")
+                     : W("Поинтеры GBA не исправляем: текст перевода в ROM не вставлен"));
   }
 }
 

@@ -8,10 +8,13 @@
 
 #include "workspace/Workspace.h"
 
+enum class PointerKind { Gba, Gb };
+
 // "Вернуть текст перевода в ROM": records the pointers, packs the lines, inserts them
-// moved by `shift`, and corrects the pointers when `correctPointers` is set. Each step
-// reports its own refusals; a refused step does not stop the next.
-void ShiftedPut(Workspace& ws, std::int32_t shift, bool correctPointers);
+// moved by `shift`, and corrects the pointers of `kind` when `correctPointers` is set.
+// Each step reports its own refusals; a refused step does not stop the next. Game Boy
+// tables that cannot be used stop the run before anything moves.
+void ShiftedPut(Workspace& ws, std::int32_t shift, bool correctPointers, PointerKind kind = PointerKind::Gba);
 
 // What the shift field shows once a new address for the first line is typed: that
 // address minus the first line's address now. Nothing when the first line has no space

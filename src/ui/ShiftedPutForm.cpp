@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "textio/GbPointers.h"
 #include "textio/GbaPointers.h"
 #include "textio/ShiftedPut.h"
 #include "tools/FieldNumber.h"
@@ -15,6 +17,7 @@
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 #include "workspace/Log.h"
+#include "workspace/TextParts.h"
 
 namespace {
 
@@ -43,6 +46,8 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
   fldAddToAddr_ =
       AddField(this, grid, "fldAddToAddr", "Сколько байт нужно добавить к адресу указанному в строке перевода", "0");
   fldNewAddr_ = AddField(this, grid, "fldNewAddr", "ИЛИ введите НОВЫЙ адрес ПЕРВОЙ строки перевода (сам посчитаю)", "");
+  fldGbPointerTables_ =
+      AddField(this, grid, "fldGbPointerTables", "Таблицы поинтеров GB (начало-конец;...)", ws.GbPointerTables);
   chkLeaveChangesInPerevodAddr_ =
       AddCheck(this, "chkLeaveChangesInPerevodAddr",
                "Оставить изменения адресов для строк перевода (сделать Новые адреса строк постоянными)");
@@ -52,6 +57,17 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
   // Mirrors GbaPointerAlignment, so the choice is saved with the settings.
   chkAlignedGbaPointers_ = AddCheck(this, "chkAlignedGbaPointers", "Только выровненные поинтеры GBA");
   chkAlignedGbaPointers_->setChecked(ws.GbaPointerAlignment == "4");
+  optPointerGBA_ = new QRadioButton("GBA", this);
+  optPointerGBA_->setObjectName("optPointerGBA");
+  optPointerGB_ = new QRadioButton("GB", this);
+  optPointerGB_->setObjectName("optPointerGB");
+  // Whoever named Game Boy tables most likely works on a Game Boy game.
+  (ws.GbPointerTables.empty() ? optPointerGBA_ : optPointerGB_)->setChecked(true);
+  auto* pointers = new QHBoxLayout;
+  pointers->addWidget(CorrectGBAPointersCheck_);
+  pointers->addWidget(optPointerGBA_);
+  pointers->addWidget(optPointerGB_);
+  pointers->addStretch();
   Command1_ = AddButton(this, "Command1", "Вернуть текст перевода в ROM");
   Command2_ = AddButton(this, "Command2", "Поискать поинтеры GBA");
   ExitBtn_ = AddButton(this, "ExitBtn", "Закрыть");
@@ -63,7 +79,7 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(chkLeaveChangesInPerevodAddr_);
-  layout->addWidget(CorrectGBAPointersCheck_);
+  layout->addLayout(pointers);
   layout->addWidget(chkAlignedGbaPointers_);
   layout->addLayout(buttons);
 
@@ -71,6 +87,9 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
   connect(chkAlignedGbaPointers_, &QCheckBox::toggled, this,
           [this](bool on) { ws_.GbaPointerAlignment = on ? "4" : "1"; });
   connect(fldNewAddr_, &QLineEdit::textChanged, this, [this] { fldNewAddr_Change(); });
+  connect(optPointerGB_, &QRadioButton::toggled, this, [this] { optPointerKind_Click(); });
+  connect(fldGbPointerTables_, &QLineEdit::textChanged, this, [this] { fldGbPointerTables_Change(); });
+  optPointerKind_Click();
   connect(Command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
   connect(Command2_, &QPushButton::clicked, this, [this] { Command2_Click(); });
   connect(ExitBtn_, &QPushButton::clicked, this, &QWidget::close);
@@ -90,12 +109,22 @@ void ShiftedPutForm::fldNewAddr_Change() {
     fldAddToAddr_->setText(toQString(Digits(*shift)));
 }
 
+void ShiftedPutForm::optPointerKind_Click() {
+  Command2_->setText(QString::fromUtf8(optPointerGB_->isChecked() ? "Поискать поинтеры GB" : "Поискать поинтеры GBA"));
+}
+
+void ShiftedPutForm::fldGbPointerTables_Change() {
+  // A character outside the code page stays visible as "?", so the reading names it.
+  ws_.GbPointerTables = TrimSpaces(NumberText(fldGbPointerTables_->text()));
+}
+
 void ShiftedPutForm::Command1_Click() {
   const Text typed = NumberText(fldAddToAddr_->text());
   const bool correct = CorrectGBAPointersCheck_->isChecked();
-  run([this, typed, correct] {
+  const PointerKind kind = optPointerGB_->isChecked() ? PointerKind::Gb : PointerKind::Gba;
+  run([this, typed, correct, kind] {
     try {
-      ShiftedPut(ws_, FieldInt32(typed), correct);
+      ShiftedPut(ws_, FieldInt32(typed), correct, kind);
     } catch (...) {
       LogOperationError(ws_);
     }
@@ -103,7 +132,10 @@ void ShiftedPutForm::Command1_Click() {
 }
 
 void ShiftedPutForm::Command2_Click() {
-  run([this] { FindGbaPointers(ws_); });
+  if (optPointerGB_->isChecked())
+    run([this] { FindGbPointers(ws_); });
+  else
+    run([this] { FindGbaPointers(ws_); });
 }
 
 void ShiftedPutForm::run(const std::function<void()>& command) {

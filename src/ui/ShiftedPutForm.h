@@ -8,6 +8,7 @@
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 
 class ShiftedPutForm : public QWidget {
   Q_OBJECT
@@ -19,6 +20,8 @@ class ShiftedPutForm : public QWidget {
   void fldNewAddr_Change();
   void Command1_Click();
   void Command2_Click();
+  void optPointerKind_Click();
+  void fldGbPointerTables_Change();
   void run(const std::function<void()>& command);
 
   Workspace& ws_;
@@ -27,6 +30,9 @@ class ShiftedPutForm : public QWidget {
   QCheckBox* chkLeaveChangesInPerevodAddr_;
   QCheckBox* CorrectGBAPointersCheck_;
   QCheckBox* chkAlignedGbaPointers_;
+  QRadioButton* optPointerGBA_;
+  QRadioButton* optPointerGB_;
+  QLineEdit* fldGbPointerTables_;
   QPushButton* Command1_;
   QPushButton* Command2_;
   QPushButton* ExitBtn_;

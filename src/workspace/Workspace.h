@@ -33,6 +33,24 @@ struct GbaPointerEntry {
   bool hasSeparator = false;  // a line without a space keeps its place and nothing else
 };
 
+// What a Game Boy pointer search recorded before the strings moved: each line's address
+// then, and the table entries that reached its string. Lines sharing an address share
+// the entries of the first of them.
+struct GbPointerLine {
+  std::int64_t oldAddress = -1;  // -1: a line without a space
+  size_t owner = 0;              // the first line with the same old address
+  size_t entries = 0;            // entries reaching the string (counted at the owner)
+};
+struct GbPointerEntry {
+  std::int64_t offset = 0;  // of the entry's low byte
+  std::uint16_t value = 0;  // the entry as found
+  size_t line = 0;          // the owner line it reached
+};
+struct GbPointerRecord {
+  std::vector<GbPointerLine> lines;  // index for index with PerevodArray
+  std::vector<GbPointerEntry> entries;
+};
+
 struct Workspace {
   explicit Workspace(Host& h) : host(&h) {}
 
@@ -73,6 +91,7 @@ struct Workspace {
   bool PerevodChanged = false;
   // What a shifted insertion recorded of each translation line before moving it.
   std::vector<GbaPointerEntry> GbaPointerTable;
+  GbPointerRecord GbPointerMap;  // what BuildGbPointerTable found
 
   // Dictionaries
   TRVocabularyData TRVocabulary;

@@ -228,4 +228,34 @@ TEST(ShiftedPutForm, ButtonsRunTheShiftedInsertionAndThePointerSearch) {
   EXPECT_GT(t.host.log.size(), before);
 }
 
+TEST(ShiftedPutForm, PointerKindAndGameBoyTablesReachTheGameBoyOperations) {
+  ToolBench t;
+  t.ws.GbPointerTables = "";
+  ShiftedPutForm gba(t.ws);
+  EXPECT_TRUE(Find<QRadioButton>(gba, "optPointerGBA")->isChecked());
+  auto* tables = Find<QLineEdit>(gba, "fldGbPointerTables");
+  EXPECT_EQ(LabelOf(gba, tables), Utf("Таблицы поинтеров GB (начало-конец;...)"));
+  Type(tables, " 5-x ");
+  EXPECT_EQ(t.ws.GbPointerTables, "5-x");
+  Find<QRadioButton>(gba, "optPointerGB")->click();
+  auto* find = Find<QPushButton>(gba, "Command2");
+  EXPECT_EQ(find->text(), Utf("Поискать поинтеры GB"));
+  t.putRom(std::string(64, '\0'));
+  t.ws.PerevodArray = {"1 a", "3 b"};
+  t.ws.PerevodLoaded = true;
+  QTest::mouseClick(find, Qt::LeftButton);
+  const Text refusal = W("Таблица поинтеров GB \"5-x\": нужно НАЧАЛО-КОНЕЦ[:БАНК], числа десятичные или &H");
+  EXPECT_EQ(t.host.log.back(), refusal);
+  // The insertion with Game Boy pointers is refused as a whole, so nothing moves.
+  Find<QCheckBox>(gba, "CorrectGBAPointersCheck")->setChecked(true);
+  Type(Find<QLineEdit>(gba, "fldAddToAddr"), "4");
+  QTest::mouseClick(Find<QPushButton>(gba, "Command1"), Qt::LeftButton);
+  EXPECT_EQ(t.host.log.back(), refusal);
+  EXPECT_EQ(t.ws.PerevodArray[1], "3 b");
+
+  ShiftedPutForm gb(t.ws);  // tables named: Game Boy pointers are the likely choice
+  EXPECT_TRUE(Find<QRadioButton>(gb, "optPointerGB")->isChecked());
+  EXPECT_EQ(Find<QLineEdit>(gb, "fldGbPointerTables")->text(), "5-x");
+}
+
 }  // namespace
