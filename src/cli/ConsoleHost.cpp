@@ -20,9 +20,10 @@ Answer FitAnswer(const Text& answer, Buttons buttons) {
   // "yes" and "ok" both mean going ahead, "no" and "cancel" both mean holding back;
   // the button of that sense that the box has is the one pressed.
   const bool ahead = answer == "yes" || answer == "ok";
-  const Answer first = ahead ? (answer == "yes" ? Answer::Yes : Answer::Ok) : (answer == "no" ? Answer::No : Answer::Cancel);
-  const Answer second = ahead ? (first == Answer::Yes ? Answer::Ok : Answer::Yes)
-                              : (first == Answer::No ? Answer::Cancel : Answer::No);
+  const Answer first =
+      ahead ? (answer == "yes" ? Answer::Yes : Answer::Ok) : (answer == "no" ? Answer::No : Answer::Cancel);
+  const Answer second =
+      ahead ? (first == Answer::Yes ? Answer::Ok : Answer::Yes) : (first == Answer::No ? Answer::Cancel : Answer::No);
   if (Has(buttons, first)) return first;
   if (Has(buttons, second)) return second;
   return DefaultAnswer(buttons);
@@ -42,7 +43,9 @@ void ConsoleHost::print(const char* prefix, const Text& text) {
   out_ << prefix << cp1251::ToUtf8(shown) << '\n';
 }
 
-void ConsoleHost::logLineAdded(const Text& line) { print("", line); }
+void ConsoleHost::logLineAdded(const Text& line) {
+  print("", line);
+}
 
 Answer ConsoleHost::message(const Text& text, Buttons buttons, Icon) {
   print("[MSG] ", text);

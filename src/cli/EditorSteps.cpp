@@ -1,3 +1,4 @@
+#include "cli/ArgChecks.h"
 #include "cli/Steps.h"
 #include "editor/FindReplace.h"
 #include "tools/FieldNumber.h"
@@ -13,10 +14,16 @@ bool CaseSenseArg(const StepArgs& args, size_t at) {
 
 void RegisterEditorSteps(StepRegistry& r) {
   // FIND,REPLACE[,CASE]: the dialog's "Найти и заменить на ..." button.
-  r.add("FindAndReplace", StepDef{2, 3, [](Workspace& ws, const StepArgs& args) {
+  r.add("FindAndReplace", StepDef{2,
+                                  3,
+                                  [](Workspace& ws, const StepArgs& args) {
                                     FindAndReplace(ws, args[0], args[1], CaseSenseArg(args, 2));
-                                  }});
+                                  },
+                                  {nullptr, nullptr, CheckFieldNumber}});
   // FIND[,CASE]: its "Найти и удалить строки" button.
   r.add("FindAndDelete",
-        StepDef{1, 2, [](Workspace& ws, const StepArgs& args) { FindAndDelete(ws, args[0], CaseSenseArg(args, 1)); }});
+        StepDef{1,
+                2,
+                [](Workspace& ws, const StepArgs& args) { FindAndDelete(ws, args[0], CaseSenseArg(args, 1)); },
+                {nullptr, CheckFieldNumber}});
 }

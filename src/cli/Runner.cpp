@@ -13,13 +13,14 @@
 namespace {
 
 const char kUsage[] =
-    "usage: tarvello-cli [--ini FILE] [--set KEY=VALUE]... [--answer yes|no|ok|cancel]... "
+    "usage: tarvello-cli [--strict] [--ini FILE] [--set KEY=VALUE]... [--answer yes|no|ok|cancel]... "
     "[--input TEXT]... [--file PATH]... STEP...\n"
     "       STEP = OperationName[:ARG[,ARG]...]\n";
 
 struct Step {
   const StepDef* def;
   StepArgs args;
+  std::string written;  // as given on the command line, for the [FAIL] line
 };
 struct Option {
   std::string name;
@@ -55,15 +56,28 @@ Step ParseStep(const StepRegistry& registry, const std::string& token) {
   const StepDef* def = registry.find(name);
   if (!def) throw UsageError{"unknown step: " + token};
   StepArgs args = colon == Text::npos ? StepArgs{} : SplitArgs(text.substr(colon + 1));
-  if (args.size() < def->minArgs || args.size() > def->maxArgs)
-    throw UsageError{"wrong number of arguments: " + token};
-  return Step{def, std::move(args)};
+  if (args.size() < def->minArgs || args.size() > def->maxArgs) throw UsageError{"wrong number of arguments: " + token};
+  for (size_t i = 0; i < args.size() && i < def->checks.size(); ++i)
+    if (def->checks[i])
+      if (const std::string bad = def->checks[i](args[i]); !bad.empty())
+        throw UsageError{"bad argument in " + token + ": " + bad};
+  return Step{def, std::move(args), token};
 }
 
-std::vector<Item> Parse(const StepRegistry& registry, const std::vector<std::string>& args) {
+struct Batch {
   std::vector<Item> items;
+  bool strict = false;
+};
+
+Batch Parse(const StepRegistry& registry, const std::vector<std::string>& args) {
+  Batch batch;
+  auto& items = batch.items;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "--strict") {
+      batch.strict = true;
+      continue;
+    }
     if (a.rfind("--", 0) != 0) {
       items.emplace_back(ParseStep(registry, a));
       continue;
@@ -77,7 +91,7 @@ std::vector<Item> Parse(const StepRegistry& registry, const std::vector<std::str
     if (a == "--set" && value.find('=') == Text::npos) throw UsageError{"--set takes KEY=VALUE"};
     items.emplace_back(Option{a, std::move(value)});
   }
-  return items;
+  return batch;
 }
 
 Text Absolute(const Text& name) {
@@ -122,14 +136,17 @@ void CheckKeys(const std::vector<Item>& items) {
     if (auto* o = std::get_if<Option>(&item); o && o->name == "--set") SetField(scratch, o->value);
 }
 
-void RunStep(Workspace& ws, const Step& step) {
+// True when the step did its work.
+bool RunStep(Workspace& ws, const Step& step) {
   // Operations report their own failures; this only keeps a fault that escapes one from
   // ending the whole run, as the workbench keeps running after it.
-  try {
-    step.def->run(ws, step.args);
-  } catch (...) {
-    LogOperationError(ws);
-  }
+  return WasDone(ws, [&] {
+    try {
+      step.def->run(ws, step.args);
+    } catch (...) {
+      LogOperationError(ws);
+    }
+  });
 }
 
 }  // namespace
@@ -137,21 +154,25 @@ void RunStep(Workspace& ws, const Step& step) {
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   const StepRegistry registry = AllSteps();
   ConsoleHost host(out);
-  std::vector<Item> items;
+  Batch batch;
   try {
-    items = Parse(registry, args);
-    CheckKeys(items);
+    batch = Parse(registry, args);
+    CheckKeys(batch.items);
   } catch (const UsageError& e) {
     err << "tarvello-cli: " << e.what << '\n' << kUsage;
     return 2;
   }
   Workspace ws(host);
   InitWorkspace(ws, CurrentDirectory());
-  for (const auto& item : items) {
-    if (auto* step = std::get_if<Step>(&item))
-      RunStep(ws, *step);
-    else
+  for (const auto& item : batch.items) {
+    if (auto* step = std::get_if<Step>(&item)) {
+      if (!RunStep(ws, *step) && batch.strict) {
+        out << "[FAIL] " << step->written << '\n' << std::flush;
+        return 1;
+      }
+    } else {
       Apply(ws, host, std::get<Option>(item));
+    }
     out.flush();
   }
   return host.failures > 0 ? 1 : 0;

@@ -6,11 +6,14 @@
 #include "workspace/Workspace.h"
 
 using StepArgs = std::vector<Text>;
+// What is wrong with one argument (cli/ArgChecks.h), empty when nothing is.
+using ArgCheck = std::string (*)(const Text&);
 
 struct StepDef {
   size_t minArgs = 0;
   size_t maxArgs = 0;  // SIZE_MAX: a list of any length
   std::function<void(Workspace&, const StepArgs&)> run;
+  std::vector<ArgCheck> checks = {};  // by position, made before any step runs; null: anything goes
 };
 
 class StepRegistry {

@@ -1,3 +1,4 @@
+#include "cli/ArgChecks.h"
 #include "cli/Steps.h"
 #include "tools/TableEdit.h"
 #include "workspace/Escapes.h"
@@ -15,7 +16,7 @@ void Shift(Workspace& ws, void (*shift)(Workspace&)) {
 // CODE,TEXT: the text dropped on the cell of the hexadecimal code, as from a letter strip.
 void DropStep(Workspace& ws, const StepArgs& args) {
   Text grid = JoinedTable(ws);
-  const int code = static_cast<int>(ReadHexPrefix(args[0]) % kTableCodes);
+  const int code = static_cast<int>(ReadHexPrefix(args[0]));  // 00..FF: CheckTableCode
   DropOnGrid(grid, code, args[1]);
   PutGridInTable(ws, grid, Text());
   if (!args[1].empty()) ws.TableChanged = true;
@@ -31,5 +32,5 @@ void RegisterTableEditSteps(StepRegistry& r) {
   r.add("ClearTable", [](Workspace& ws) { ResetTable(ws, Text(kTableCodes, '\0'), Text()); });
   r.add("CheckEngLetters", CheckEngLetters);
   r.add("CheckRusLetters", CheckRusLetters);
-  r.add("DropOnTable", StepDef{2, 2, DropStep});
+  r.add("DropOnTable", StepDef{2, 2, DropStep, {CheckTableCode, nullptr}});
 }

@@ -1,3 +1,4 @@
+#include "cli/ArgChecks.h"
 #include "cli/Steps.h"
 #include "textio/Extraction.h"
 #include "textio/FitCheck.h"
@@ -10,8 +11,9 @@
 
 namespace {
 
-// A step argument that is no shift ends the step with the general error line, as a
-// refused field would stop the window's button.
+// The runner checked the argument before the run (CheckShift); a shift computed from a
+// new address can still leave the 32-bit range, which ends the step with the general
+// error line, as a refused field would stop the window's button.
 std::int32_t ShiftArg(const StepArgs& args, size_t index) {
   if (index >= args.size()) return 0;
   if (auto shift = ReadShiftField(args[index])) return *shift;
@@ -19,22 +21,18 @@ std::int32_t ShiftArg(const StepArgs& args, size_t index) {
                        W("сдвиг должен быть целым числом от -2147483648 до 2147483647: ") + args[index]);
 }
 
-// The pointer check box: 1/YES checked, 0/NO (or nothing) unchecked.
+// The pointer check box (CheckFlag): 1/YES checked, 0/NO (or nothing) unchecked.
 bool CheckArg(const StepArgs& args, size_t index) {
   if (index >= args.size()) return false;
   const Text value = cp1251::Upper(args[index]);
-  if (value == "1" || value == "YES") return true;
-  if (value == "0" || value == "NO" || value.empty()) return false;
-  throw OperationError(kErrUnexpected, W("флажок коррекции поинтеров бывает 1/YES или 0/NO: ") + args[index]);
+  return value == "1" || value == "YES";
 }
 
-// The pointer kind chosen in the window: GBA (or nothing) as ever, GB for Game Boy tables.
+// The pointer kind chosen in the window (CheckPointerKind): GBA (or nothing) as ever, GB
+// for Game Boy tables.
 PointerKind KindArg(const StepArgs& args, size_t index) {
   if (index >= args.size()) return PointerKind::Gba;
-  const Text value = cp1251::Upper(args[index]);
-  if (value == "GBA" || value.empty()) return PointerKind::Gba;
-  if (value == "GB") return PointerKind::Gb;
-  throw OperationError(kErrUnexpected, W("вид поинтеров бывает GBA или GB: ") + args[index]);
+  return cp1251::Upper(args[index]) == "GB" ? PointerKind::Gb : PointerKind::Gba;
 }
 
 }  // namespace
@@ -42,30 +40,36 @@ PointerKind KindArg(const StepArgs& args, size_t index) {
 void RegisterTextioSteps(StepRegistry& r) {
   r.add("ExtractTextFromRom", ExtractTextFromRom);
   r.add("PutPerevodInRom",
-        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { PutPerevodInRom(ws, ShiftArg(a, 0)); }});
+        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { PutPerevodInRom(ws, ShiftArg(a, 0)); }, {CheckShift}});
   r.add("BuildGbaPointerTable", BuildGbaPointerTable);
   r.add("PackPerevodAddresses", PackPerevodAddresses);
   r.add("CorrectGbaPointers",
-        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbaPointers(ws, ShiftArg(a, 0)); }});
+        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbaPointers(ws, ShiftArg(a, 0)); }, {CheckShift}});
   r.add("FindGbaPointers", FindGbaPointers);
   r.add("CheckFit", [](Workspace& ws) { CheckFit(ws); });
   r.add("BuildGbPointerTable", BuildGbPointerTable);
   r.add("CorrectGbPointers",
-        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbPointers(ws, ShiftArg(a, 0)); }});
+        StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbPointers(ws, ShiftArg(a, 0)); }, {CheckShift}});
   r.add("FindGbPointers", FindGbPointers);
   // The shifted insertion window's button: SHIFT as typed in its shift field, CORRECT
   // its pointer check box, KIND the pointer kind beside it.
-  r.add("ShiftedPut", StepDef{1, 3, [](Workspace& ws, const StepArgs& a) {
+  r.add("ShiftedPut", StepDef{1,
+                              3,
+                              [](Workspace& ws, const StepArgs& a) {
                                 const bool correct = CheckArg(a, 1);
                                 const PointerKind kind = KindArg(a, 2);
                                 ShiftedPut(ws, ShiftArg(a, 0), correct, kind);
-                              }});
+                              },
+                              {CheckShift, CheckFlag, CheckPointerKind}});
   // The same with a new address typed for the first line instead of the shift; a first
   // line without a space leaves the shift field at its initial 0.
-  r.add("ShiftedPutTo", StepDef{1, 3, [](Workspace& ws, const StepArgs& a) {
+  r.add("ShiftedPutTo", StepDef{1,
+                                3,
+                                [](Workspace& ws, const StepArgs& a) {
                                   const bool correct = CheckArg(a, 1);
                                   const PointerKind kind = KindArg(a, 2);
                                   const auto shift = ShiftForNewAddress(ws, a[0]).value_or(0);
                                   ShiftedPut(ws, ShiftArg(StepArgs{Digits(shift)}, 0), correct, kind);
-                                }});
+                                },
+                                {CheckAddress, CheckFlag, CheckPointerKind}});
 }

@@ -1,3 +1,4 @@
+#include "cli/ArgChecks.h"
 #include "cli/Steps.h"
 #include "tools/Dumper.h"
 #include "tools/FieldNumber.h"
@@ -48,8 +49,9 @@ void RelativeSearchStep(Workspace& ws, const StepArgs& args) {
 }  // namespace
 
 void RegisterToolsSteps(StepRegistry& r) {
-  r.add("DumpRomBlock", StepDef{4, 4, DumpStep});
-  r.add("TransposeTileBlock", StepDef{3, 3, TransposeStep});
+  r.add("DumpRomBlock",
+        StepDef{4, 4, DumpStep, {CheckFieldNumber, CheckFieldNumber, CheckFieldNumber, CheckFieldNumber}});
+  r.add("TransposeTileBlock", StepDef{3, 3, TransposeStep, {CheckFieldNumber, CheckTileIndex, CheckBpp}});
   r.add("GenerateTable", GenerateTable);
   r.add("FixHeaderChecksums", [](Workspace& ws) { FixHeaderChecksums(ws); });
   r.add("RelativeSearch", StepDef{0, 1, RelativeSearchStep});

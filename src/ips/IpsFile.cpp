@@ -29,6 +29,7 @@ void IpsProgress::move(size_t position) {
 void IpsRefusal(Workspace& ws, const Text& text) {
   ws.host->message(text, Buttons::Ok, Icon::None);
   AppendLog(ws, text);
+  MarkNotDone(ws);
 }
 
 Text IpsCutShortWarning() {
@@ -38,11 +39,13 @@ Text IpsCutShortWarning() {
 bool CheckIpsImage(Workspace& ws) {
   if (ws.IpsImage.empty()) {
     AppendLog(ws, W("нулевая длинна IPS файла :-("));
+    MarkNotDone(ws);
     return false;
   }
   if (!HasIpsHeader(ws.IpsImage)) {
     ws.host->message(W("Это не IPS файл"), Buttons::Ok, Icon::Critical);
     AppendLog(ws, W("в IPS файле нет нужного заголовка"));
+    MarkNotDone(ws);
     return false;
   }
   return true;
@@ -83,6 +86,7 @@ void SaveIpsAs(Workspace& ws) {
     const Text name = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить IPS как..."), W(kIpsFilter));
     if (name.empty()) {
       AppendLog(ws, W("Не указано имя файла для сохранения, IPS не сохранен"));
+      MarkNotDone(ws);
       return;
     }
     ws.OutputIPSFileName = name;

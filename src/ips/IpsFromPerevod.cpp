@@ -61,6 +61,7 @@ bool ReadyToGenerate(Workspace& ws) {
     if (ws.host->message(W("А таблицу кто загружать будет? Пушкин? Загрузить таблицу?"), Buttons::YesNo, Icon::None) !=
         Answer::Yes) {
       AppendLog(ws, W("Таблица еще не загружена"));
+      MarkNotDone(ws);
       return false;
     }
     LoadTable(ws);
@@ -69,6 +70,7 @@ bool ReadyToGenerate(Workspace& ws) {
   if (ws.PerevodArray.size() < 2) {
     ws.host->message(W("Перевода пока нет :-)"), Buttons::Ok, Icon::Critical);
     AppendLog(ws, W("Перевода пока нет, генерировать не буду"));
+    MarkNotDone(ws);
     return false;
   }
   return true;

@@ -56,6 +56,7 @@ bool ReadyToExtract(Workspace& ws) {
     ws.ReportFileName = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить отчет как..."), W(kReportFilter));
     if (ws.ReportFileName.empty()) {
       AppendLog(ws, W("Не задано имя файла отчета"));
+      MarkNotDone(ws);
       return false;
     }
   }

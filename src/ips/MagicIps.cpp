@@ -28,6 +28,7 @@ void AppendPiece(Text& patch, std::string_view rom, std::int64_t offset, std::in
 bool RomFitsMagicIps(Workspace& ws) {
   if (!ws.RomLoaded) {
     AppendLog(ws, W("Входной ROM не загружен"));
+    MarkNotDone(ws);
     return false;
   }
   if (ws.RomImage.empty()) {

@@ -80,6 +80,7 @@ void LoadTRVocabulary(Workspace& ws) {
   ws.TRVocabulary.loaded = false;
   if (ws.TRVocabularyFile.empty()) {
     AppendLog(ws, W("Не задано имя файла словаря..."));
+    MarkNotDone(ws);
     return;
   }
   AppendLog(ws, W("Читаем файл словаря для по-словного перевода ") + ws.TRVocabularyFile);
@@ -99,6 +100,7 @@ void TranslateByVocabulary(Workspace& ws) {
   const auto& voc = ws.TRVocabulary;
   if (!voc.loaded) {
     AppendLog(ws, W("словарь не загружен..."));
+    MarkNotDone(ws);
     return;
   }
   ws.host->closeWindow(Window::EditForm);
@@ -136,10 +138,12 @@ void AddLeadingSpaceToTRWords(Workspace& ws) {
   auto& voc = ws.TRVocabulary;
   if (!voc.loaded) {
     AppendLog(ws, W("Словарь еще не загружен"));
+    MarkNotDone(ws);
     return;
   }
   if (voc.words.size() < 2) {
     AppendLog(ws, W("А словарь то, пустой :-("));
+    MarkNotDone(ws);
     return;
   }
   AppendLog(ws, W("Доклеивание пробелов к словам словаря"));
@@ -156,10 +160,12 @@ void SaveTRVocabulary(Workspace& ws) {
   const auto& voc = ws.TRVocabulary;
   if (ws.TRVocabularyFile.empty()) {
     AppendLog(ws, W("Не задано имя файла для сохранения словаря"));
+    MarkNotDone(ws);
     return;
   }
   if (!voc.loaded) {
     AppendLog(ws, W("Словарь еще не загружен"));
+    MarkNotDone(ws);
     return;
   }
   if (voc.words.size() < 2) AppendLog(ws, W("А словарь то, пустой :-("));

@@ -32,10 +32,15 @@ std::string_view TextPart(std::string_view line) {
 bool StartReordering(Workspace& ws, const Messages& m) {
   if (!ws.PerevodLoaded) {
     AppendLog(ws, m.notLoaded);
+    MarkNotDone(ws);
     return false;
   }
   if (ws.PerevodArray.empty()) {
-    if (!m.empty.empty()) AppendLog(ws, m.empty);
+    // Sorting no lines is done at once; grouping them is refused with its own line.
+    if (!m.empty.empty()) {
+      AppendLog(ws, m.empty);
+      MarkNotDone(ws);
+    }
     return false;
   }
   ws.host->closeWindow(Window::EditForm);

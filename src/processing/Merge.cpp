@@ -34,7 +34,10 @@ bool ConfirmReplacingTranslation(Workspace& ws, const Text& cancelLine) {
   ws.host->closeWindow(Window::FindForm);
   if (!ws.PerevodChanged) return true;
   switch (ws.host->message(W("Будем сохранять изменения перевода ?"), Buttons::YesNoCancel, Icon::None)) {
-    case Answer::Cancel: AppendLog(ws, cancelLine); return false;
+    case Answer::Cancel:
+      AppendLog(ws, cancelLine);
+      MarkNotDone(ws);
+      return false;
     case Answer::Yes: SavePerevod(ws); return true;
     default: AppendLog(ws, W("предыдущие изменения перевода потеряны")); return true;
   }
@@ -68,6 +71,7 @@ Glue GlueFiles(Workspace& ws, const std::vector<Text>& files) {
   const Text text = SqueezeLineBreaks(glued);
   if (text.size() <= 2) {
     AppendLog(ws, W("какие то пустые, эти ваши файлы :-("));
+    MarkNotDone(ws);
     return Glue::Empty;
   }
   ws.PerevodArray = SplitAtCrLf(text);
@@ -109,11 +113,15 @@ void ExtractMergedText(Workspace& ws, Workspace& scratch) {
   ws.ReportFileName.clear();
   ws.ReportFileName = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить вынутый текст как..."),
                                      W("Файл перевода (*.txt)|*.txt|Все файлы (*.*)|*.*"));
-  if (ws.ReportFileName.empty()) return;
+  if (ws.ReportFileName.empty()) {
+    MarkNotDone(ws);
+    return;
+  }
   scratch.ReportFileName = ws.ReportFileName;
   ExtractTextFromRom(scratch);
   ws.ReportFileName = scratch.ReportFileName;
   KeepScratchLog(ws, scratch);
+  if (scratch.NotDoneCount != 0) MarkNotDone(ws);
 }
 
 }  // namespace
@@ -132,6 +140,7 @@ void AppendPerevodFiles(Workspace& ws, const std::vector<Text>& files) {
 void CombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
   if (files.size() < 2) {
     AppendLog(ws, W("нужно указывать ДВА файла перевода"));
+    MarkNotDone(ws);
     return;
   }
   std::vector<Text> a;
@@ -173,12 +182,14 @@ void CombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
 void FuzzyCombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
   if (!ws.RomLoaded) {
     AppendLog(ws, W("ROM еще не загружен"));
+    MarkNotDone(ws);
     return;
   }
   AppendLog(ws, W("Начинаем умное объединение файлов перевода..."));
   if (GlueFiles(ws, files) == Glue::Cancelled) return;
   if (!ws.PerevodLoaded) {
     AppendLog(ws, W("Перевод так и не был загружен :-("));
+    MarkNotDone(ws);
     return;
   }
   Workspace scratch = ScratchForExtraction(ws);

@@ -44,11 +44,13 @@ void LoadVocabulary(Workspace& ws) {
 void VocabCheck(Workspace& ws) {
   if (!ws.PerevodLoaded) {
     AppendLog(ws, W("Перевод еще не загружен"));
+    MarkNotDone(ws);
     return;
   }
   if (!ws.Vocabulary.loaded) LoadVocabulary(ws);
   if (!ws.Vocabulary.loaded) {
     AppendLog(ws, W("Словарь не загружен или пустой"));
+    MarkNotDone(ws);
     return;
   }
   try {

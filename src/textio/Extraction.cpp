@@ -158,6 +158,7 @@ void ExtractTextFromRom(Workspace& ws) {
   if (RefuseWithoutRomOrTable(ws)) return;
   if (ws.ReportFileName.empty()) {
     AppendLog(ws, W("Не задано имя файла отчета"));
+    MarkNotDone(ws);
     return;
   }
   try {

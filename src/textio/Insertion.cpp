@@ -29,6 +29,7 @@ bool TableDeclined(Workspace& ws) {
                        Buttons::YesNo, Icon::None);
   if (answer != Answer::Yes) {
     AppendLog(ws, W("Таблица еще не загружена"));
+    MarkNotDone(ws);
     return true;
   }
   LoadTable(ws);
@@ -50,10 +51,11 @@ std::int64_t WriteText(Workspace& ws, const InsertionEncoder& encoder, std::int6
   Text& rom = ws.RomWorkImage;
   std::int64_t end = address;
   encoder.encode(text, [&](size_t i, unsigned char code, bool unknown) {
-    if (unknown && options.extendedLogs) AppendLog(ws, W("Только, что вставили в ROM символ, отсутствующий в таблице"));
     const std::int64_t offset = address - 1 + static_cast<std::int64_t>(i);
     if (offset < 0 || offset >= static_cast<std::int64_t>(rom.size())) ThrowOutsideRom(offset + 1, rom.size());
     rom[static_cast<size_t>(offset)] = static_cast<char>(code);
+    // Said only once the byte is in: a write refused for its position inserted nothing.
+    if (unknown && options.extendedLogs) AppendLog(ws, W("Только, что вставили в ROM символ, отсутствующий в таблице"));
     end = offset + 2;
   });
   return end;

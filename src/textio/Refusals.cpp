@@ -7,6 +7,7 @@
 void Refuse(Workspace& ws, const Text& text) {
   ws.host->message(text, Buttons::Ok, Icon::None);
   AppendLog(ws, text);
+  MarkNotDone(ws);
 }
 
 bool RefuseWithoutPerevod(Workspace& ws) {
@@ -48,5 +49,6 @@ bool RefuseWithoutRomOrTable(Workspace& ws) {
   if (refusal.empty()) return false;
   ws.host->message(refusal, Buttons::Ok, Icon::Critical);
   AppendLog(ws, refusal);
+  MarkNotDone(ws);
   return true;
 }

@@ -39,6 +39,7 @@ ByteTexts DecodedBytes(const Workspace& ws, bool encode) {
 void Refuse(Workspace& ws, const Text& text) {
   ws.host->message(text, Buttons::Ok, Icon::Critical);
   AppendLog(ws, text);
+  MarkNotDone(ws);
 }
 
 const Text& EndBeforeStartText() {
@@ -58,6 +59,7 @@ bool DumpPreconditions(Workspace& ws, std::int32_t& start, std::int32_t end) {
   if (!ws.TableLoaded) {
     ws.host->message(W("Вы не забыли загрузить Таблицу ?"), Buttons::Ok, Icon::Critical);
     AppendLog(ws, W("Хорошо бы сначала загрузить Таблицу"));
+    MarkNotDone(ws);
     return false;
   }
   if (start == 0) {
@@ -70,6 +72,7 @@ bool DumpPreconditions(Workspace& ws, std::int32_t& start, std::int32_t end) {
   }
   if (ws.ReportFileName.empty()) {
     AppendLog(ws, W("Не задано имя файла отчета"));
+    MarkNotDone(ws);
     return false;
   }
   return true;
@@ -129,6 +132,7 @@ void DumpRomBlock(Workspace& ws, std::int32_t& start, std::int32_t end, std::int
       // The complete lines stay in the file, as they would have been written already.
       ws.host->message(W("Что за ROM ? М-А-Л-О-В-А-Т-О будет!"), Buttons::Ok, Icon::Critical);
       AppendLog(ws, W("Блок для дампа вылезает за границы ROM"));
+      MarkNotDone(ws);
       WriteFileAtomically(ws.ReportFileName, lines);
       return;
     }
@@ -145,6 +149,7 @@ Text DumpPreview(Workspace& ws, std::int32_t& start, std::int32_t& end, bool enc
     if (!ws.RomLoaded) {
       ws.host->message(W("Для предпросмотра, надо загрузить ROM"), Buttons::Ok, Icon::Critical);
       AppendLog(ws, W("Сначала надо загрузить ROM"));
+      MarkNotDone(ws);
       return Text();
     }
     if (start == 0) start = 1;

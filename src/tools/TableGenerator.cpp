@@ -73,6 +73,7 @@ bool RomMissing(Workspace& ws) {
   if (ws.RomLoaded) return false;
   ws.host->message(W("ROM еще не загружен"), Buttons::Ok, Icon::None);
   AppendLog(ws, W("ROM еще не загружен"));
+  MarkNotDone(ws);
   return true;
 }
 
@@ -160,6 +161,7 @@ void GenerateTable(Workspace& ws) {
   SearchAllAlphabets(ws, ws.GenCodeMap);
   if (ws.GenCodeMap.find_first_not_of('\0') == Text::npos) {
     AppendLog(ws, W("Не шмогла я шгенерить ничего :-("));
+    MarkNotDone(ws);
     return;
   }
   if (ws.GenTableFileName.empty())
@@ -167,6 +169,7 @@ void GenerateTable(Workspace& ws) {
                                          W("Table файл (*.tbl)|*.tbl|Все файлы (*.*)|*.*"));
   if (ws.GenTableFileName.empty()) {
     AppendLog(ws, W("Не указано имя файла для сохранения таблицы"));
+    MarkNotDone(ws);
     return;
   }
   try {
@@ -185,12 +188,15 @@ Text RelativeSearch(Workspace& ws, const Text& prompt, const Text& alphabet, con
     const Text sample = Ask(ws, Prompt(kSpacePrompt1, kSpacePrompt2));
     Progress progress(ws, Bar::Main, 0, kProgressEnd);
     SearchSpace(ws, map, sample, progress);
+    // Within the whole generation an empty answer only skips the space; alone it is the search cancelled.
+    if (sample.empty()) MarkNotDone(ws);
     return map;
   }
   const Text sample = Ask(ws, prompt);
   Progress progress(ws, Bar::Main, 0, kProgressEnd);
   if (sample.empty()) {
     AppendLog(ws, W("Ничего не ввели, искать буквы не будем"));
+    MarkNotDone(ws);
     return map;
   }
   SearchInto(ws, map, sample, SearchSpec{alphabet, 0},

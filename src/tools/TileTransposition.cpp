@@ -23,6 +23,7 @@ Text HexDigits(std::int64_t n) {
 void Refuse(Workspace& ws, const Text& message, const Text& logLine) {
   ws.host->message(message, Buttons::Ok, Icon::None);
   AppendLog(ws, logLine);
+  MarkNotDone(ws);
 }
 
 struct Block {

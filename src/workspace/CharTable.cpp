@@ -110,10 +110,12 @@ Text TableFileText(const Workspace& ws) {
 void SaveTable(Workspace& ws) {
   if (!ws.TableLoaded) {
     AppendLog(ws, W("Таблицу еще не загружали, поэтому и сохранять нечего"));
+    MarkNotDone(ws);
     return;
   }
   if (ws.TableFileName.empty()) {
     AppendLog(ws, W("Не задано имя файла для сохранения таблицы"));
+    MarkNotDone(ws);
     return;
   }
   try {

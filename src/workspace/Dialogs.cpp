@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "workspace/Files.h"
+#include "workspace/Log.h"
 #include "workspace/TextParts.h"
 
 bool CheckFileExists(Workspace& ws, Text& name, const Text& kind) {
@@ -12,6 +13,7 @@ bool CheckFileExists(Workspace& ws, Text& name, const Text& kind) {
   if (name.empty() && kind.find(W("справки")) != Text::npos)
     ws.host->message(W("Вы можете выйти из программы и проверить путь+файл в tarvello.ini"), Buttons::Ok,
                      Icon::None);
+  MarkNotDone(ws);
   ws.host->failureReported();
   return false;
 }

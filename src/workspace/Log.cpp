@@ -13,6 +13,8 @@ void AppendLog(Workspace& ws, const Text& line) {
   ws.host->pumpEvents();
 }
 
+void MarkNotDone(Workspace& ws) { ++ws.NotDoneCount; }
+
 FailureInFlight DescribeFailureInFlight() {
   try {
     throw;
@@ -30,11 +32,13 @@ FailureInFlight DescribeFailureInFlight() {
 void LogOperationError(Workspace& ws) {
   const FailureInFlight failure = DescribeFailureInFlight();
   AppendLog(ws, W("Ошибка однако... ") + failure.description + " " + Digits(failure.number));
+  MarkNotDone(ws);
   ws.host->failureReported();
 }
 
 void ReportPathNotFound(Workspace& ws, const Text& text) {
   ws.host->message(text, Buttons::Ok, Icon::Critical);
+  MarkNotDone(ws);
   ws.host->failureReported();
 }
 

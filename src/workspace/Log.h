@@ -14,6 +14,21 @@ struct FailureInFlight {
 // Inside a catch block: the description and number of the failure being handled.
 FailureInFlight DescribeFailureInFlight();
 
+// Every operation that stops without doing its work calls this: a refusal (an object
+// not loaded, bad input), a cancelled dialog or question that ends it, a failure. The
+// general error line, the path-not-found box and a failed CheckFileExists call it
+// themselves, so only refusals and cancellations need their own call. A warning after
+// which the work goes on is no refusal. The batch runner's --strict stops on it, and a
+// window can tell whether the save or load it asked for happened (WasDone).
+void MarkNotDone(Workspace& ws);
+// Runs `operation` and tells whether it did its work.
+template <class Operation>
+bool WasDone(Workspace& ws, Operation&& operation) {
+  const unsigned before = ws.NotDoneCount;
+  operation();
+  return ws.NotDoneCount == before;
+}
+
 // The general error line for the failure being handled. Call it only inside a catch
 // block: it names the failure that is in flight.
 void LogOperationError(Workspace& ws);

@@ -103,6 +103,7 @@ void LoadPerevod(Workspace& ws) {
     ws.PerevodFileName = ChooseFileName(ws, FileRequest::Kind::Open, W("Загрузить перевод..."), W(kPerevodFilter));
     if (ws.PerevodFileName.empty()) {
       AppendLog(ws, W("Не задано имя файла перевода"));
+      MarkNotDone(ws);
       return;
     }
   }
@@ -130,10 +131,12 @@ void LoadPerevod(Workspace& ws) {
 void SavePerevod(Workspace& ws) {
   if (HasNoTranslation(ws)) {
     ws.host->message(NoTranslationText(), Buttons::Ok, Icon::Critical);
+    MarkNotDone(ws);
     return;
   }
   if (ws.PerevodFileName.empty()) {
     AppendLog(ws, W("похоже, что имя файла для сохранения все еще не задано...сохранять не будем"));
+    MarkNotDone(ws);
     return;
   }
   try {
@@ -149,6 +152,7 @@ void SavePerevod(Workspace& ws) {
 void SavePerevodTextOnly(Workspace& ws) {
   if (HasNoTranslation(ws)) {
     ws.host->message(NoTranslationText(), Buttons::Ok, Icon::Critical);
+    MarkNotDone(ws);
     return;
   }
   try {

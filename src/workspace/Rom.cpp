@@ -33,6 +33,7 @@ void SaveRom(Workspace& ws) {
     const Text name = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить ROM как..."), W(kRomFilter));
     if (name.empty()) {
       AppendLog(ws, W("Не указано имя файла для сохранения, ROM не сохранен"));
+      MarkNotDone(ws);
       return;
     }
     ws.OutputRomFileName = name;

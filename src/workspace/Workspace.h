@@ -137,6 +137,9 @@ struct Workspace {
 
   // The log pane's whole text.
   Text LogText;
+  // Raised by MarkNotDone (workspace/Log.h) each time an operation stops without doing its
+  // work; callers compare it before and after an operation.
+  unsigned NotDoneCount = 0;
 
   // The translation editor's state, which outlives its window.
   EditorState Editor;
