@@ -3,6 +3,7 @@
 #include "ips/IpsFile.h"
 #include "processing/Dictionary.h"
 #include "workspace/CharTable.h"
+#include "workspace/Dialogs.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
 #include "workspace/Rom.h"
@@ -14,16 +15,35 @@ struct SaveQuestion {
   bool Workspace::*changed;
   const char* question;
   void (*save)(Workspace&);
+  // The save dialog of the menu's "... as" command, shown when the file has no name
+  // yet; null where the save asks for a name itself (ROM, patch).
+  Text Workspace::*name = nullptr;
+  const char* title = nullptr;
+  const char* filter = nullptr;
 };
 
 // Translation, ROM, generated IPS, table, word-for-word dictionary: in this order.
 const SaveQuestion kSaveQuestions[] = {
-    {&Workspace::PerevodChanged, "Будем сохранять изменения перевода ?", SavePerevod},
+    {&Workspace::PerevodChanged, "Будем сохранять изменения перевода ?", SavePerevod, &Workspace::PerevodFileName,
+     "Сохранить перевод как...", "Файл перевода (*.txt)|*.txt|Все файлы (*.*)|*.*"},
     {&Workspace::RomChanged, "Будем сохранять пропатченый ROM ?", SaveRom},
     {&Workspace::IpsChanged, "Будем сохранять сгенерированный IPS ?", SaveIpsAs},
-    {&Workspace::TableChanged, "Будем сохранять таблицу ?", SaveTable},
-    {&Workspace::TRVocabularyChanged, "Будем сохранять исправленный словарь ?", SaveTRVocabulary},
+    {&Workspace::TableChanged, "Будем сохранять таблицу ?", SaveTable, &Workspace::TableFileName,
+     "Сохранить таблицу как...", "Файл таблицы (*.tbl)|*.tbl|Все файлы (*.*)|*.*"},
+    {&Workspace::TRVocabularyChanged, "Будем сохранять исправленный словарь ?", SaveTRVocabulary,
+     &Workspace::TRVocabularyFile, "Сохранить словарь как...", "Файл словаря (*.txt)|*.txt|Все файлы (*.*)|*.*"},
 };
+
+// A Yes to the question saves; work that has no file yet (a translation typed from
+// nothing) gets the save dialog first, or it would be gone with the program.
+void SaveOnExit(Workspace& ws, const SaveQuestion& q) {
+  if (q.name && (ws.*q.name).empty()) {
+    const Text chosen = ChooseFileName(ws, FileRequest::Kind::Save, W(q.title), W(q.filter));
+    if (chosen.empty()) return;
+    ws.*q.name = chosen;
+  }
+  q.save(ws);
+}
 
 }  // namespace
 
@@ -40,7 +60,7 @@ void ExitProgram(Workspace& ws) {
   for (const SaveQuestion& q : kSaveQuestions) {
     if (!(ws.*q.changed)) continue;
     if (ws.host->message(W(q.question), Buttons::YesNo, Icon::None) != Answer::Yes) continue;
-    q.save(ws);
+    SaveOnExit(ws, q);
   }
   SaveLogFile(ws);
 }

@@ -27,9 +27,7 @@ void IpsProgress::move(size_t position) {
 }
 
 void IpsRefusal(Workspace& ws, const Text& text) {
-  ws.host->message(text, Buttons::Ok, Icon::None);
-  AppendLog(ws, text);
-  MarkNotDone(ws);
+  ShowRefusal(ws, text);
 }
 
 Text IpsCutShortWarning() {
@@ -82,6 +80,8 @@ void ApplyIps(Workspace& ws) {
 }
 
 void SaveIpsAs(Workspace& ws) {
+  // Nothing loaded or generated: an empty file would replace a good patch.
+  if (!ws.IpsLoaded) return ShowRefusal(ws, W("IPS еще не загружен"));
   if (ws.OutputIPSFileName.empty()) {
     const Text name = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить IPS как..."), W(kIpsFilter));
     if (name.empty()) {

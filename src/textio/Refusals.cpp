@@ -4,21 +4,17 @@
 #include "workspace/Log.h"
 #include "workspace/Rom.h"
 
-void Refuse(Workspace& ws, const Text& text) {
-  ws.host->message(text, Buttons::Ok, Icon::None);
-  AppendLog(ws, text);
-  MarkNotDone(ws);
-}
+void Refuse(Workspace& ws, const Text& text) { ShowRefusal(ws, text); }
 
 bool RefuseWithoutPerevod(Workspace& ws) {
   if (ws.PerevodLoaded) return false;
-  Refuse(ws, W("Файл с переводом еще не загружен"));
+  ShowRefusal(ws, W("Файл с переводом еще не загружен"));
   return true;
 }
 
 bool RefuseWithoutRom(Workspace& ws) {
   if (ws.RomLoaded) return false;
-  Refuse(ws, W("ROM еще не загружен"));
+  ShowRefusal(ws, W("ROM еще не загружен"));
   return true;
 }
 

@@ -11,8 +11,7 @@ bool CheckFileExists(Workspace& ws, Text& name, const Text& kind) {
   if (FileExists(name)) return true;
   ws.host->message(kind + "\r\n" + W("не найден :-("), Buttons::Ok, Icon::Critical);
   if (name.empty() && kind.find(W("справки")) != Text::npos)
-    ws.host->message(W("Вы можете выйти из программы и проверить путь+файл в tarvello.ini"), Buttons::Ok,
-                     Icon::None);
+    ws.host->message(W("Вы можете выйти из программы и проверить путь+файл в tarvello.ini"), Buttons::Ok, Icon::None);
   MarkNotDone(ws);
   ws.host->failureReported();
   return false;

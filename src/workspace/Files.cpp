@@ -1,12 +1,16 @@
 #include "workspace/Files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
+#include <ctime>
 #include <system_error>
 #include <utility>
 
@@ -41,9 +45,9 @@ void WriteAll(int fd, std::string_view data, const Text& name) {
 }
 
 // Permissions of the file being replaced, so a save keeps them.
-mode_t ModeToKeep(const Text& name) {
-  struct stat st{};
-  if (::stat(NativePath(name).c_str(), &st) == 0) return st.st_mode & 07777;
+mode_t ModeToKeep(const std::string& native) {
+  struct stat st {};
+  if (::stat(native.c_str(), &st) == 0) return st.st_mode & 07777;
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
@@ -59,9 +63,108 @@ void AdviseHugePages(char* data, size_t size) {
   if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 }
 
+constexpr std::string_view kTemporaryMark = ".tarvello-";
+
+// ".NAME.tarvello-PID-XXXXXX" beside the file: hidden, and naming the process that made it.
+std::string TemporaryName(const std::string& dir, const std::string& file) {
+  return dir + "/." + file + std::string(kTemporaryMark) + std::to_string(::getpid()) + "-XXXXXX";
+}
+
+// Temporaries of `file` left by a process that is gone (killed in the middle of a save).
+void RemoveStaleTemporaries(const std::string& dir, const std::string& file) {
+  const std::string prefix = "." + file + std::string(kTemporaryMark);
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return;
+  while (const dirent* entry = ::readdir(d)) {
+    const std::string_view entryName(entry->d_name);
+    if (entryName.substr(0, prefix.size()) != prefix) continue;
+    const std::string_view rest = entryName.substr(prefix.size());
+    pid_t pid = 0;
+    const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+    if (ec != std::errc() || end == rest.data() || *end != '-' || pid <= 0) continue;
+    if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(::dirfd(d), entry->d_name, 0);
+  }
+  ::closedir(d);
+}
+
+// Gives an unnamed (O_TMPFILE) file a fresh name made from `tmpl`, which is updated.
+bool LinkUnnamed(int fd, std::string& tmpl) {
+  const std::string proc = "/proc/self/fd/" + std::to_string(fd);
+  const std::string base = tmpl.substr(0, tmpl.size() - 6);
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    char suffix[8];
+    std::snprintf(
+        suffix, sizeof suffix, "%06x",
+        (static_cast<unsigned>(::getpid()) * 7919u + attempt * 104729u + static_cast<unsigned>(::time(nullptr))) &
+            0xFFFFFFu);
+    tmpl = base + suffix;
+    if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, tmpl.c_str(), AT_SYMLINK_FOLLOW) == 0) return true;
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+void CopyInto(int from, int to, const Text& name) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(from, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw FileError(errno, name);
+    if (n == 0) return;
+    WriteAll(to, std::string_view(buffer, static_cast<size_t>(n)), name);
+  }
+}
+
+// The file at `path` also becomes `backup`: a hard link made under a temporary name and
+// renamed over the backup name, so an older backup is replaced in one step and only once
+// the new content is complete. A copy where the file system has no hard links there.
+void KeepBackup(const std::string& path, const Text& backup) {
+  const std::filesystem::path native = NativePath(backup);
+  const std::string dir = native.parent_path().empty() ? std::string(".") : native.parent_path().string();
+  RemoveStaleTemporaries(dir, native.filename().string());
+  std::string tmp = TemporaryName(dir, native.filename().string());
+  Fd out(::mkostemp(tmp.data(), O_CLOEXEC));
+  if (out.get() < 0) throw FileError(errno, backup);
+  ::unlink(tmp.c_str());
+  bool linked = ::link(path.c_str(), tmp.c_str()) == 0;
+  if (!linked) {
+    const int err = errno;
+    if (err != EXDEV && err != EPERM && err != EMLINK && err != ENOTSUP && err != EOPNOTSUPP)
+      throw FileError(err, backup);
+    Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    Fd copy(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ModeToKeep(path)));
+    if (in.get() < 0 || copy.get() < 0) throw FileError(errno, backup);
+    try {
+      CopyInto(in.get(), copy.get(), backup);
+      if (::fsync(copy.get()) != 0) throw FileError(errno, backup);
+    } catch (...) {
+      ::unlink(tmp.c_str());
+      throw;
+    }
+  }
+  if (::rename(tmp.c_str(), native.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmp.c_str());
+    throw FileError(err, backup);
+  }
+  // A backup that already was a link to the same file (a save killed just before its
+  // last rename leaves one) makes the rename succeed without moving anything.
+  ::unlink(tmp.c_str());
+}
+
+// The renames reach the disk with the folder's entries.
+void SyncFolderOf(const std::string& path) {
+  const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  Fd dir(::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
+}
+
 }  // namespace
 
-std::filesystem::path NativePath(const Text& name) { return std::filesystem::path(cp1251::ToUtf8(name)); }
+std::filesystem::path NativePath(const Text& name) {
+  return std::filesystem::path(cp1251::ToUtf8(name));
+}
 
 Text FromNativePath(const std::filesystem::path& path) {
   // A name that the code page cannot carry keeps what it can; the file dialogs refuse such names.
@@ -71,28 +174,32 @@ Text FromNativePath(const std::filesystem::path& path) {
 Text CurrentDirectory() {
   std::error_code ec;
   auto cwd = std::filesystem::current_path(ec);
-  return ec ? Text(".") : FromNativePath(cwd);
+  if (ec) return Text(".");
+  // A folder whose name the code page cannot hold has no name of ours: relative names,
+  // which the system resolves in the real folder, must then stay relative.
+  return cp1251::FromUtf8(cwd.string()).value_or(Text());
 }
 
 Text JoinPath(const Text& dir, const Text& name) {
-  if (!dir.empty() && dir.back() == kPathSeparator) return dir + name;
+  if (dir.empty()) return name;
+  if (dir.back() == kPathSeparator) return dir + name;
   return dir + kPathSeparator + name;
 }
 
 bool FileExists(const Text& name) {
   if (name.empty()) return false;
-  struct stat st{};
+  struct stat st {};
   return ::stat(NativePath(name).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
 bool RegularFileExists(const Text& name) {
   if (name.empty()) return false;
-  struct stat st{};
+  struct stat st {};
   return ::stat(NativePath(name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 std::uintmax_t FileSize(const Text& name) {
-  struct stat st{};
+  struct stat st {};
   if (name.empty() || ::stat(NativePath(name).c_str(), &st) != 0) return 0;
   return static_cast<std::uintmax_t>(st.st_size);
 }
@@ -101,7 +208,7 @@ Text ReadWholeFile(const Text& name) {
   // O_NONBLOCK: a FIFO given as a file name must not hang the program in open().
   Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) throw FileError(errno, name);
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd.get(), &st) != 0) throw FileError(errno, name);
   if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, name);
   if (!S_ISREG(st.st_mode)) throw OperationError(kErrNotRegularFile, W("это не обычный файл: ") + name);
@@ -142,9 +249,9 @@ void WriteFileAtomically(const Text& name, std::string_view data) {
   file.commit(true);
 }
 
-AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeToKeep(name)) {
+AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeToKeep(NativePath(name).string())) {
   std::filesystem::path target = NativePath(name);
-  struct stat st{};
+  struct stat st {};
   if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
     // Saving through a link writes the file it points at; the link stays a link.
     std::error_code ec;
@@ -159,20 +266,38 @@ AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeTo
     if (fd_ < 0) throw FileError(errno, name);
     return;
   }
-  std::string tmpl = target.parent_path().string();
-  tmpl += (tmpl.empty() ? "." : "") + std::string("/.") + target.filename().string() + ".XXXXXX";
-  fd_ = ::mkstemp(tmpl.data());
-  if (fd_ < 0) throw FileError(errno, name);
+  const std::string dir = target.parent_path().empty() ? std::string(".") : target.parent_path().string();
+  RemoveStaleTemporaries(dir, target.filename().string());
+  openTemporary(dir, target.filename().string());
+}
+
+void AtomicFileWriter::openTemporary(const std::string& dir, const std::string& file) {
+  fd_ = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd_ >= 0 && ::access("/proc/self/fd", X_OK) == 0) {
+    unnamed_ = true;
+    tmpName_ = TemporaryName(dir, file);
+    return;
+  }
+  if (fd_ >= 0) ::close(fd_);
+  std::string tmpl = TemporaryName(dir, file);
+  fd_ = ::mkostemp(tmpl.data(), O_CLOEXEC);
+  if (fd_ < 0) throw FileError(errno, name_);
   tmpName_ = tmpl;
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
   if (fd_ < 0) return;
   ::close(fd_);
-  if (!tmpName_.empty()) ::unlink(tmpName_.c_str());
+  if (!tmpName_.empty() && !unnamed_) ::unlink(tmpName_.c_str());
 }
 
-void AtomicFileWriter::write(std::string_view data) { WriteAll(fd_, data, name_); }
+void AtomicFileWriter::keepOldAs(const Text& backupName) {
+  backup_ = backupName;
+}
+
+void AtomicFileWriter::write(std::string_view data) {
+  WriteAll(fd_, data, name_);
+}
 
 void AtomicFileWriter::commit(bool durable) {
   if (tmpName_.empty()) {
@@ -181,12 +306,19 @@ void AtomicFileWriter::commit(bool durable) {
     return;
   }
   if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0 || (durable && ::fsync(fd_) != 0)) throw FileError(errno, name_);
+  if (!backup_.empty()) KeepBackup(target_, backup_);
+  if (unnamed_) {
+    // The file gets a name only now, for the moment until the rename below.
+    if (!LinkUnnamed(fd_, tmpName_)) throw FileError(errno, name_);
+    unnamed_ = false;
+  }
   const int fd = std::exchange(fd_, -1);
   if (::close(fd) != 0 || ::rename(tmpName_.c_str(), target_.c_str()) != 0) {
     const int err = errno;
     ::unlink(tmpName_.c_str());
     throw FileError(err, name_);
   }
+  if (durable) SyncFolderOf(target_);
 }
 
 void AppendFileAtomically(const Text& name, std::string_view data) {

@@ -11,7 +11,9 @@ inline constexpr char kPathSeparator = '/';
 
 std::filesystem::path NativePath(const Text& name);
 Text FromNativePath(const std::filesystem::path& path);
+// The working folder; empty when its name cannot be held in Windows-1251.
 Text CurrentDirectory();
+// `name` inside `dir`; `name` alone for an empty `dir`.
 Text JoinPath(const Text& dir, const Text& name);
 
 // True for an existing file that is not a folder.
@@ -31,21 +33,33 @@ void RemoveFile(const Text& name);
 // WriteFileAtomically for output made piece by piece (a report of tens of megabytes is
 // never held whole): the pieces go to a temporary file beside the target, which takes
 // the target's name only in commit(). Destroyed uncommitted, it leaves the old file whole.
+//
+// The temporary file has no name while it is written (O_TMPFILE) where the file system
+// allows it, so a killed process leaves nothing behind; elsewhere it is a hidden
+// ".NAME.tarvello-PID-XXXXXX" beside the target, and a later save of the same target
+// removes those whose process is gone.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(const Text& name);
   ~AtomicFileWriter();
   AtomicFileWriter(const AtomicFileWriter&) = delete;
   AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+  // In commit(), once the new content is complete and before it takes the name, the old
+  // file's content becomes `backupName` (a hard link where the file system allows it, a
+  // copy otherwise), replacing an older backup in one step.
+  void keepOldAs(const Text& backupName);
   void write(std::string_view data);
   // `durable` waits until the bytes are on the disk; output that can be made again at
   // will skips that wait.
   void commit(bool durable);
 
  private:
+  void openTemporary(const std::string& dir, const std::string& file);
   Text name_;
-  std::string target_;   // the native path written: a link's target for a link
-  std::string tmpName_;  // empty when writing straight into a device or FIFO
+  std::string target_;    // the native path written: a link's target for a link
+  std::string tmpName_;   // a named temporary file; empty for an unnamed one or a device
+  bool unnamed_ = false;  // O_TMPFILE: named only in commit()
+  Text backup_;
   int fd_ = -1;
   unsigned mode_ = 0;
 };

@@ -13,7 +13,15 @@ void AppendLog(Workspace& ws, const Text& line) {
   ws.host->pumpEvents();
 }
 
-void MarkNotDone(Workspace& ws) { ++ws.NotDoneCount; }
+void MarkNotDone(Workspace& ws) {
+  ++ws.NotDoneCount;
+}
+
+void ShowRefusal(Workspace& ws, const Text& text) {
+  ws.host->message(text, Buttons::Ok, Icon::None);
+  AppendLog(ws, text);
+  MarkNotDone(ws);
+}
 
 FailureInFlight DescribeFailureInFlight() {
   try {
@@ -59,8 +67,8 @@ void SaveLogFile(Workspace& ws) {
   if (ws.DoSaveLogsInFile.empty()) return;
   const std::tm t = ws.host->localTime();
   char stamp[64];
-  std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday,
-                t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
+  std::snprintf(stamp, sizeof stamp, "%02d-%02d-%04d %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday, t.tm_year + 1900,
+                t.tm_hour, t.tm_min, t.tm_sec);
   const Text block = "\r\n-------------" + Text(stamp) + "-------------\r\n" + ws.LogText;
   try {
     AppendFileAtomically(ws.DoSaveLogsInFile, block);
@@ -69,6 +77,10 @@ void SaveLogFile(Workspace& ws) {
   }
 }
 
-Text Digits(std::int64_t n) { return std::to_string(n); }
+Text Digits(std::int64_t n) {
+  return std::to_string(n);
+}
 
-Text StrNum(std::int64_t n) { return n < 0 ? Digits(n) : " " + Digits(n); }
+Text StrNum(std::int64_t n) {
+  return n < 0 ? Digits(n) : " " + Digits(n);
+}

@@ -21,6 +21,8 @@ FailureInFlight DescribeFailureInFlight();
 // which the work goes on is no refusal. The batch runner's --strict stops on it, and a
 // window can tell whether the save or load it asked for happened (WasDone).
 void MarkNotDone(Workspace& ws);
+// A refusal: a message box (no icon) and the same text in the log; the operation stops.
+void ShowRefusal(Workspace& ws, const Text& text);
 // Runs `operation` and tells whether it did its work.
 template <class Operation>
 bool WasDone(Workspace& ws, Operation&& operation) {

@@ -11,7 +11,9 @@ namespace {
 const char kPerevodFilter[] = "Файл перевода (*.txt)|*.txt|Все файлы (*.*)|*.*";
 constexpr std::int64_t kMax32 = 0xFFFFFFFFLL;
 
-Text NoTranslationText() { return W("Перевода пока нет :-)") + "\r\n" + W("или слишком мало строк перевода"); }
+Text NoTranslationText() {
+  return W("Перевода пока нет :-)") + "\r\n" + W("или слишком мало строк перевода");
+}
 
 Text SaveFailedText(const Workspace& ws) {
   return W("проверьте, что файл перевода") + "\r\n" + W("можно создать/перезаписать:") + "\r\n" + ws.PerevodFileName;
@@ -93,7 +95,9 @@ Text JoinPerevodLines(const std::vector<Text>& lines) {
   return out;
 }
 
-bool HasNoTranslation(const Workspace& ws) { return ws.PerevodArray.size() == 1 && ws.PerevodArray[0].empty(); }
+bool HasNoTranslation(const Workspace& ws) {
+  return ws.PerevodArray.size() == 1 && ws.PerevodArray[0].empty();
+}
 
 void LoadPerevod(Workspace& ws) {
   if (ws.PerevodChanged &&
@@ -123,8 +127,8 @@ void LoadPerevod(Workspace& ws) {
     AppendLog(ws, W("Файл перевода ") + ws.PerevodFileName + W(" загружен, ") +
                       StrNum(static_cast<std::int64_t>(ws.PerevodArray.size())) + W(" строк"));
   } catch (...) {
-    ReportFailure(ws, W("проверьте, имя и путь файла") + "\r\n" + W("т.е. его можно прочитать:") + "\r\n" +
-                          ws.PerevodFileName);
+    ReportFailure(
+        ws, W("проверьте, имя и путь файла") + "\r\n" + W("т.е. его можно прочитать:") + "\r\n" + ws.PerevodFileName);
   }
 }
 
@@ -140,8 +144,7 @@ void SavePerevod(Workspace& ws) {
     return;
   }
   try {
-    if (RegularFileExists(ws.PerevodFileName)) PrepareSaveTarget(ws, ws.PerevodFileName);
-    WriteFileAtomically(ws.PerevodFileName, JoinPerevodLines(ws.PerevodArray));
+    SaveReplacing(ws, ws.PerevodFileName, JoinPerevodLines(ws.PerevodArray));
     AppendLog(ws, W("Файл перевода сохранен в файл: ") + ws.PerevodFileName);
     ws.PerevodChanged = false;
   } catch (...) {
@@ -157,7 +160,7 @@ void SavePerevodTextOnly(Workspace& ws) {
   }
   try {
     // The old file goes only when the new one is complete: the write's rename replaces it.
-    if (FileSize(ws.PerevodFileName) > 0) AppendLog(ws, W("удалили существующий файл ") + ws.PerevodFileName);
+    const bool replacing = FileSize(ws.PerevodFileName) > 0;
     const auto& lines = ws.PerevodArray;
     Text out;
     {
@@ -173,6 +176,7 @@ void SavePerevodTextOnly(Workspace& ws) {
       }
       WriteFileAtomically(ws.PerevodFileName, out);
     }
+    if (replacing) AppendLog(ws, W("удалили существующий файл ") + ws.PerevodFileName);
     AppendLog(ws, W("Файл перевода сохранен в файл: ") + ws.PerevodFileName);
     ws.PerevodChanged = false;
   } catch (...) {

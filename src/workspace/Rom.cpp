@@ -29,6 +29,8 @@ void LoadRom(Workspace& ws) {
 }
 
 void SaveRom(Workspace& ws) {
+  // Without a ROM there is nothing to write: an empty file would replace a good one.
+  if (!ws.RomLoaded) return ShowRefusal(ws, W("ROM еще не загружен"));
   if (ws.OutputRomFileName.empty()) {
     const Text name = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить ROM как..."), W(kRomFilter));
     if (name.empty()) {
@@ -40,8 +42,7 @@ void SaveRom(Workspace& ws) {
   }
   try {
     CheckHeaderBeforeSave(ws);
-    if (RegularFileExists(ws.OutputRomFileName)) PrepareSaveTarget(ws, ws.OutputRomFileName);
-    WriteFileAtomically(ws.OutputRomFileName, ws.RomWorkImage);
+    SaveReplacing(ws, ws.OutputRomFileName, ws.RomWorkImage);
     AppendLog(ws, W("ROM сохранен в ") + ws.OutputRomFileName);
     ws.RomChanged = false;
   } catch (...) {
@@ -58,25 +59,39 @@ Text MakeStamp(const Workspace& ws) {
 }
 
 Text BackupName(const Text& name) {
+  const auto sep = name.rfind(kPathSeparator);
   const auto dot = name.rfind('.');
-  return (dot == Text::npos ? name : name.substr(0, dot)) + ".bak";
+  const bool inFile = dot != Text::npos && (sep == Text::npos || dot > sep);
+  return (inFile ? name.substr(0, dot) : name) + ".bak";
 }
 
-void PrepareSaveTarget(Workspace& ws, Text& name) {
+SaveTarget PrepareSaveTarget(Workspace& ws, Text& name) {
+  SaveTarget target;
   if (ws.OverwriteOldFile != "YES") {
-    AppendLog(ws, W("такой файл уже есть..."));
+    target.logLines.push_back(W("такой файл уже есть..."));
     const Text stamp = MakeStamp(ws);
     const auto sep = name.rfind(kPathSeparator);
     name = sep == Text::npos ? stamp + name : name.substr(0, sep + 1) + stamp + "_" + name.substr(sep + 1);
   } else if (ws.MakeBAKFiles != "NO") {
+    // A name that already ends in ".bak" is its own backup: the save simply replaces it.
     const Text backup = BackupName(name);
-    if (FileExists(backup)) RemoveFile(backup);
-    RenameFile(name, backup);
-    AppendLog(ws, W("старый файл ") + name + W(" переименован в ") + backup);
+    if (backup == name) return target;
+    target.backup = backup;
+    target.logLines.push_back(W("старый файл ") + name + W(" переименован в ") + backup);
   } else {
-    // The old file goes only when the new one is complete: the save's rename replaces it.
-    AppendLog(ws, W("враги убили старый файл ") + name + ":-)");
+    target.logLines.push_back(W("враги убили старый файл ") + name + ":-)");
   }
+  return target;
+}
+
+void SaveReplacing(Workspace& ws, Text& name, std::string_view data) {
+  SaveTarget target;
+  if (RegularFileExists(name)) target = PrepareSaveTarget(ws, name);
+  AtomicFileWriter file(name);
+  if (!target.backup.empty()) file.keepOldAs(target.backup);
+  file.write(data);
+  file.commit(true);
+  for (const Text& line : target.logLines) AppendLog(ws, line);
 }
 
 void CommitRomWorkImage(Workspace& ws) {

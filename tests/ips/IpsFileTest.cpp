@@ -41,6 +41,7 @@ TEST_F(IpsFileTest, SaveWritesTheImageAndClearsChanged) {
 }
 
 TEST_F(IpsFileTest, SaveOfEmptyImageCreatesEmptyFile) {
+  ws.IpsLoaded = true;  // loaded from an empty file
   ws.OutputIPSFileName = b.dir.file("empty.ips");
   SaveIpsAs(ws);
   ASSERT_TRUE(FileExists(ws.OutputIPSFileName));

@@ -165,7 +165,9 @@ TEST(ShiftedPutSteps, TakeTheShiftOrTheNewFirstAddressAsTheWindowWould) {
 
   ShiftedBench bad;
   const std::string before = bad.ws.RomImage;
-  for (const StepArgs& args : {StepArgs{"1e3"}, StepArgs{"5", "maybe"}}) {
+  // The runner refuses such arguments before any step runs; run anyway, the step still
+  // touches nothing.
+  for (const StepArgs& args : {StepArgs{"1e3"}, StepArgs{"&H"}}) {
     try {
       steps.find("ShiftedPut")->run(bad.ws, args);
       ADD_FAILURE() << "accepted " << args[0];

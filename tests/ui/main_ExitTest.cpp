@@ -63,6 +63,24 @@ TEST(MainExit, YesRunsTheSaveAndTheLogFileGetsADatedBlock) {
   EXPECT_EQ(ReadBytes(b.path("session.log")), expected);
 }
 
+// Work without a file name (typed from nothing) gets the save dialog; a cancelled one
+// saves nothing and the exit goes on.
+TEST(MainExit, YesWithoutANameShowsTheSaveDialog) {
+  MainGuiBench b;
+  b.ws.PerevodArray = {"1 A", "2 B"};
+  b.ws.PerevodFileName.clear();
+  b.ws.PerevodChanged = b.ws.TableChanged = b.ws.TRVocabularyChanged = true;
+  b.ws.TableFileName.clear();
+  b.ws.TRVocabularyFile.clear();
+  b.host.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
+  b.host.files = {{b.dir.file("typed.txt")}, {}, {}};
+  b.click("menuExit");
+  EXPECT_EQ(ReadBytes(b.path("typed.txt")), "1 A\r\n2 B");
+  EXPECT_EQ(b.host.prompts, (std::vector<Text>{W("Сохранить перевод как..."), W("Сохранить таблицу как..."),
+                                               W("Сохранить словарь как...")}));
+  EXPECT_EQ(b.exits, 1);
+}
+
 TEST(MainExit, NothingChangedAsksNothingAndWritesOnlyTheSettings) {
   MainGuiBench b;
   ExitWatch w;

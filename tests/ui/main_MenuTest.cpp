@@ -181,8 +181,8 @@ TEST(MainMenu, CancelledDialogsLeaveOnlyTheClearedNames) {
   EXPECT_EQ(b.ws.ReportFileName, "");
   EXPECT_EQ(b.ws.OutputRomFileName, "");
   EXPECT_EQ(b.ws.TRVocabularyFile, "");
-  // "ROM as" asked through the ROM save itself, which says that nothing was saved.
-  EXPECT_EQ(b.host.log, std::vector<Text>{W("Не указано имя файла для сохранения, ROM не сохранен")});
+  // "ROM as" without a ROM is refused before any dialog.
+  EXPECT_EQ(b.host.log, std::vector<Text>{W("ROM еще не загружен")});
   EXPECT_FALSE(b.ws.RomLoaded || b.ws.PerevodLoaded || b.ws.TableLoaded);
 }
 

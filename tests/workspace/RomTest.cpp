@@ -12,7 +12,7 @@ namespace fs = std::filesystem;
 struct RomBench : TestBench {
   RomBench() {
     ws.RomWorkImage = std::string("\x00\x01new\xFF", 6);
-    ws.RomChanged = true;
+    ws.RomLoaded = ws.RomChanged = true;
   }
   void saveTo(const std::string& name) {
     ws.OutputRomFileName = dir.file(name);
@@ -130,10 +130,12 @@ TEST(SaveRom, AFailedWriteKeepsTheOldFileAndTheChangedFlag) {
   EXPECT_EQ(entries, 1);
 }
 
-TEST(BackupName, ReplacesTheLastDotOfTheWholePath) {
+TEST(BackupName, ReplacesTheLastDotOfTheFileName) {
   EXPECT_EQ(BackupName("/x/game.gb"), "/x/game.bak");
   EXPECT_EQ(BackupName("/x/game"), "/x/game.bak");
-  EXPECT_EQ(BackupName("/x.y/game"), "/x.bak");
+  EXPECT_EQ(BackupName("/x.y/game"), "/x.y/game.bak");
+  EXPECT_EQ(BackupName("proj.v2/rom"), "proj.v2/rom.bak");
+  EXPECT_EQ(BackupName("/x/.hidden"), "/x/.bak");
   EXPECT_EQ(BackupName("a.b.gba"), "a.b.bak");
 }
 
