@@ -15,6 +15,7 @@ namespace {
 void LogVocabularyLoadError(Workspace& ws) {
   const FailureInFlight failure = DescribeFailureInFlight();
   AppendLog(ws, W("Ошибка при загрузке словаря... ") + failure.description + StrNum(failure.number));
+  MarkNotDone(ws);
   ws.host->failureReported();
 }
 
@@ -79,9 +80,9 @@ void VocabCheck(Workspace& ws) {
     }
     for (size_t k = 0; k < kept.size(); ++k)
       if (kept[k] != k) lines[k] = std::move(lines[kept[k]]);
+    // Every line removed leaves zero lines, as a find-and-delete does: one empty line
+    // would be the start-up state, which the save then refuses.
     lines.resize(kept.size());
-    // One empty line is how the workspace holds a translation without lines.
-    if (lines.empty()) lines.emplace_back();
     bar.set(last);
     ws.PerevodChanged = true;
     AppendLog(ws, W("Закончена проверка по словарю, удалено ") + Digits(removed) + W(" строк"));

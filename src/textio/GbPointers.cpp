@@ -71,7 +71,7 @@ GbPointerRecord MapLines(const std::vector<Text>& lines, std::string_view image,
 }
 
 void WarnNoGbPointer(Workspace& ws, std::int64_t address) {
-  AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: на адрес") + StrNum(address) + W(" GB поинтер не указывает, строку пропускаем"));
+  AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: на адрес") + AddressNum(address) + W(" GB поинтер не указывает, строку пропускаем"));
 }
 
 Text BankText(std::int64_t bank) {
@@ -113,8 +113,8 @@ std::optional<std::uint16_t> NewValue(Workspace& ws, const Move& move) {
   const std::int64_t newLast = newFirst + static_cast<std::int64_t>(move.length) - 1;
   if (GbBankOf(newFirst) == bank && GbBankOf(newLast) == bank) return GbPointerValue(newFirst);
   const std::int64_t elsewhere = GbBankOf(newFirst) != bank ? GbBankOf(newFirst) : GbBankOf(newLast);
-  AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: строка с адресом") + Digits(move.oldAddress) + W(" (новый адрес") +
-                    StrNum(move.newAddress) + W(") уходит из банка ") + BankText(bank) + W(" в банк ") +
+  AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: строка с адресом") + AddressText(move.oldAddress) + W(" (новый адрес") +
+                    AddressNum(move.newAddress) + W(") уходит из банка ") + BankText(bank) + W(" в банк ") +
                     BankText(elsewhere) + W(": 2-байтный поинтер туда не достанет, GB поинтеры на нее не исправлены"));
   return std::nullopt;
 }
@@ -123,7 +123,7 @@ std::optional<std::uint16_t> NewValue(Workspace& ws, const Move& move) {
 std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newAddress, std::string_view text) {
   const bool extended = ws.ExtendedLogs == "YES";
   if (newAddress == 0) WarnZeroAddress(ws);
-  if (extended) AppendLog(ws, W("новый адрес для расчета поинтера PerevodAddr= ") + Digits(newAddress));
+  if (extended) AppendLog(ws, W("новый адрес для расчета поинтера PerevodAddr= ") + AddressText(newAddress));
   const GbPointerLine& line = ws.GbPointerMap.lines[i];
   if (line.oldAddress < 1) {
     WarnNoGbPointer(ws, line.oldAddress);
@@ -131,7 +131,7 @@ std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newA
   }
   const size_t found = ws.GbPointerMap.lines[line.owner].entries;
   if (found == 0) {
-    AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: GB поинтер на строку с адресом") + Digits(line.oldAddress) + W(" не найден"));
+    AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: GB поинтер на строку с адресом") + AddressText(line.oldAddress) + W(" не найден"));
     return std::nullopt;
   }
   std::optional<std::uint16_t> value;
@@ -142,7 +142,7 @@ std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newA
     if (!value) return std::nullopt;
   }
   if (extended)
-    AppendLog(ws, W("GB поинтеры на строку с адресом") + Digits(line.oldAddress) + W(" найдены/исправлены:") +
+    AppendLog(ws, W("GB поинтеры на строку с адресом") + AddressText(line.oldAddress) + W(" найдены/исправлены:") +
                       StrNum(static_cast<std::int64_t>(found)));
   return value;
 }
@@ -212,11 +212,11 @@ void RunFind(Workspace& ws, const Tables& tables) {
     const size_t count = map.lines[line.owner].entries;
     if (count == 0) {
       ++missing;
-      AppendLog(ws, missingText + Digits(line.oldAddress));
+      AppendLog(ws, missingText + AddressText(line.oldAddress));
       continue;
     }
     ++found;
-    AppendLog(ws, foundText + Digits(line.oldAddress) + atText + Digits(firstEntry[line.owner]) +
+    AppendLog(ws, foundText + AddressText(line.oldAddress) + atText + Digits(firstEntry[line.owner]) +
                       (count > 1 ? allText + StrNum(static_cast<std::int64_t>(count)) : Text()));
   }
   AppendLog(ws, W("Поиск поинтеров GB в ROM закончен: строк с поинтерами") + StrNum(found) + W(", без поинтеров") +

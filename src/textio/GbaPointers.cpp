@@ -99,13 +99,24 @@ std::vector<Occurrence> FindOccurrences(std::string_view image, const GbaPointer
 void ReportLine(Workspace& ws, const GbaPointerEntry& entry, const LineCorrection& line, bool found) {
   const bool extended = ws.ExtendedLogs == "YES";
   if (line.newAddress == 0) WarnZeroAddress(ws);
-  if (extended) AppendLog(ws, W("новый адрес для расчета поинтера PerevodAddr= ") + Digits(line.newAddress));
+  if (extended) AppendLog(ws, W("новый адрес для расчета поинтера PerevodAddr= ") + AddressText(line.newAddress));
   if (!line.oldPointer) return WarnNoGbaPointer(ws, entry.address);
   if (!line.newPointer) return WarnNoGbaPointer(ws, line.newAddress);
   if (!found)
     AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: GBA поинтер =") + entry.pointer + W(" не найден"));
   else if (extended)
     AppendLog(ws, W("GBA поинтер =") + entry.pointer + W(" найден/исправлен (хотя бы один раз)"));
+}
+
+// A shift of 0 still leaves lines moved when the shifted insertion packed them behind
+// the first one; only when every line's pointer is the one recorded before the packing
+// is there nothing to correct. Without a record for this translation nothing can be
+// compared.
+bool NothingMoved(const Workspace& ws) {
+  if (ws.GbaPointerTable.size() != ws.PerevodArray.size()) return true;
+  for (const LineCorrection& line : PlanCorrection(ws, 0))
+    if (line.oldPointer && line.newPointer && *line.oldPointer != *line.newPointer) return false;
+  return true;
 }
 
 void RunCorrection(Workspace& ws, std::int32_t shift) {
@@ -137,9 +148,10 @@ void ReportFind(Workspace& ws, std::int64_t address, std::optional<std::uint32_t
   if (!pointer)
     WarnNoGbaPointer(ws, address);
   else if (offset >= 0)
-    AppendLog(ws, W("найден поинтер на строку с адресом") + Digits(address) + W(", адрес поинтера") + Digits(offset));
+    AppendLog(ws,
+              W("найден поинтер на строку с адресом") + AddressText(address) + W(", адрес поинтера") + Digits(offset));
   else
-    AppendLog(ws, W("НЕ найден поинтер на строку с адресом") + Digits(address));
+    AppendLog(ws, W("НЕ найден поинтер на строку с адресом") + AddressText(address));
 }
 
 void RunFind(Workspace& ws) {
@@ -219,7 +231,7 @@ void PackPerevodAddresses(Workspace& ws) {
 void CorrectGbaPointers(Workspace& ws, std::int32_t shift) {
   if (RefuseWithoutPerevod(ws) || RefuseWithoutRom(ws)) return;
   WarnIfSingleLine(ws);
-  if (shift == 0) {
+  if (shift == 0 && NothingMoved(ws)) {
     AppendLog(ws, W("Приращение к смещению текста перевода равно нулю, ничего делать не надо"));
     return;
   }

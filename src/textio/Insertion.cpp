@@ -41,7 +41,7 @@ bool Refused(Workspace& ws) {
 }
 
 [[noreturn]] void ThrowOutsideRom(std::int64_t position, size_t romSize) {
-  throw OperationError(kErrOutsideRom, W("запись в позицию") + StrNum(position) + W(" за пределами ROM (размер") +
+  throw OperationError(kErrOutsideRom, W("запись в позицию ") + AddressText(position) + W(" за пределами ROM (размер") +
                                            StrNum(static_cast<std::int64_t>(romSize)) + ")");
 }
 
@@ -64,7 +64,7 @@ std::int64_t WriteText(Workspace& ws, const InsertionEncoder& encoder, std::int6
 // The text is in place; it may still have run over the start of the string after it.
 void WarnOverlap(Workspace& ws, std::int64_t address, std::int64_t end, std::int64_t following) {
   if (following > 0 && end > following)
-    AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: строка с адресом ") + Digits(address) +
+    AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: строка с адресом ") + AddressText(address) +
                       W(" залезает на начало строки с адресом ") + Digits(following));
 }
 

@@ -2,9 +2,12 @@
 
 #include "workspace/CharTable.h"
 #include "workspace/Log.h"
+#include "workspace/Perevod.h"
 #include "workspace/Rom.h"
 
-void Refuse(Workspace& ws, const Text& text) { ShowRefusal(ws, text); }
+void Refuse(Workspace& ws, const Text& text) {
+  ShowRefusal(ws, text);
+}
 
 bool RefuseWithoutPerevod(Workspace& ws) {
   if (ws.PerevodLoaded) return false;
@@ -30,7 +33,7 @@ void WarnZeroAddress(Workspace& ws) {
 }
 
 void WarnNoGbaPointer(Workspace& ws, std::int64_t address) {
-  AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: на адрес") + StrNum(address) +
+  AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: на адрес") + AddressNum(address) +
                     W(" GBA поинтер не указывает (только на адреса от 1 до 33554432), строку пропускаем"));
 }
 

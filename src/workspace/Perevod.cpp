@@ -49,6 +49,16 @@ PerevodLineParts ParsePerevodLine(std::string_view line) {
   return parts;
 }
 
+Text AddressText(std::int64_t address) {
+  // Real addresses, shifted or not, stay far below this; the placeholder stays above it.
+  constexpr std::int64_t kPastAnyRealAddress = std::int64_t{1} << 36;
+  return address >= kPastAnyRealAddress ? W("вне диапазона") : Digits(address);
+}
+
+Text AddressNum(std::int64_t address) {
+  return address < 0 ? Digits(address) : " " + AddressText(address);
+}
+
 Text FormatAddress(const Workspace& ws, std::int64_t address) {
   if (ws.UseHEXaddr != "YES") return Digits(address);
   char buf[32];

@@ -24,6 +24,11 @@ struct PerevodLineParts {
 PerevodLineParts ParsePerevodLine(std::string_view line);
 // "&H"/"&h" and hex digits, or decimal digits; reading stops at the first other character.
 std::int64_t ReadAddress(std::string_view field);
+// An address in a message: its decimal digits, or "вне диапазона" for one read past
+// 32 bits (kAddressTooLarge, with a shift added or not), never the placeholder's digits.
+Text AddressText(std::int64_t address);
+// The same with a leading space, or the minus sign, as StrNum gives numbers.
+Text AddressNum(std::int64_t address);
 // Decimal, or "&H" and uppercase hex when UseHEXaddr is "YES".
 Text FormatAddress(const Workspace& ws, std::int64_t address);
 

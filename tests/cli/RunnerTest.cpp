@@ -81,8 +81,8 @@ TEST(RunnerTest, BadStepArgumentsAreUsageErrorsAndNothingRuns) {
       "DropOnTable:ZZ,x",         "DropOnTable:-1,x",          "DropOnTable:100,x",         "DropOnTable:,x",
       "TransposeTileBlock:1,0,3", "TransposeTileBlock:1,-1,4", "TransposeTileBlock:&H,0,4", "TransposeTileBlock:x,0,4",
       "DumpRomBlock:1,,70,0",     "DumpRomBlock:1,abc,70,0",   "PutPerevodInRom:",          "PutPerevodInRom:abc",
-      "CorrectGbaPointers:&H",    "ShiftedPut:12x,1",          "ShiftedPut:16,maybe",       "ShiftedPutTo:x,1",
-      "FindAndDelete:a,yes"};
+      "CorrectGbaPointers:&H",    "ShiftedPut:12x,1",          "ShiftedPut:16,maybe",       "ShiftedPut:16,1,NES",
+      "ShiftedPutTo:x,1",         "FindAndDelete:a,yes"};
   for (const char* step : bad) {
     const CliRun r = RunCli({"ResetTableAlph", step});
     EXPECT_EQ(r.status, 2) << step << "\n" << r.out;

@@ -5,6 +5,7 @@
 #include "processing/ShortTextIndex.h"
 #include "processing/VocabCheck.h"
 #include "support/TestFiles.h"
+#include "workspace/Perevod.h"
 
 namespace {
 
@@ -62,9 +63,13 @@ TEST(VocabCheck, NoEmptyLinesRemainAtTheEnds) {
   VocabBench b;
   b.run("hello", {"1 zz", "", "2 he", "", "3 qq"});
   EXPECT_EQ(b.ws.PerevodArray, std::vector<Text>{"2 he"});
+  // Every line removed: no lines at all, which saves as an empty file.
   VocabBench all;
-  all.run("hello", {"1 zz"});
-  EXPECT_EQ(all.ws.PerevodArray, std::vector<Text>{""});
+  all.run("hello", {"1 zz", "2 qq"});
+  EXPECT_TRUE(all.ws.PerevodArray.empty());
+  all.ws.PerevodFileName = all.dir.file("out.txt");
+  SavePerevod(all.ws);
+  EXPECT_EQ(ReadBytes(all.dir.path() / "out.txt"), "");
 }
 
 TEST(VocabCheck, RefusesWithoutATranslation) {

@@ -259,12 +259,13 @@ TEST(CorrectGbaPointers, LinesWithoutAPointerAreReportedAndLeftAlone) {
   EXPECT_EQ(t.host.log[3], NoPointer(0));
 }
 
-TEST(CorrectGbaPointers, ShiftZeroOnlySaysSo) {
+// Packing moves the lines after the first even when the shift is 0; only when nothing
+// moved is the zero increment all there is to say.
+TEST(CorrectGbaPointers, ShiftZeroCorrectsWhatPackingMovedAndOnlyThen) {
   PointerBench t;
   t.perevod({"10 abc", "20 de"});
   t.image({{0, Ptr(10)}, {20, Ptr(20)}});
   BuildGbaPointerTable(t.ws);
-  PackPerevodAddresses(t.ws);
   const std::string before = t.ws.RomImage;
   t.clearRecords();
   CorrectGbaPointers(t.ws, 0);
@@ -272,6 +273,12 @@ TEST(CorrectGbaPointers, ShiftZeroOnlySaysSo) {
             (std::vector<Text>{W("Приращение к смещению текста перевода равно нулю, ничего делать не надо")}));
   EXPECT_EQ(t.ws.RomImage, before);
   EXPECT_FALSE(t.ws.RomChanged);
+
+  PackPerevodAddresses(t.ws);  // "20 de" becomes "14 de"
+  CorrectGbaPointers(t.ws, 0);
+  EXPECT_EQ(t.ws.RomImage.substr(0, 4), Ptr(10));
+  EXPECT_EQ(t.ws.RomImage.substr(20, 4), Ptr(14));
+  EXPECT_TRUE(t.ws.RomChanged);
 }
 
 TEST(CorrectGbaPointers, RefusesWithoutTranslationRomOrRecordedTable) {

@@ -12,6 +12,7 @@
 #include "ips/IpsFile.h"
 #include "support/TestFiles.h"
 #include "workspace/Dialogs.h"
+#include "workspace/Errors.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
@@ -240,6 +241,21 @@ TEST(SaveRules, AKilledSaveLosesNothing) {
     t.ws.RomWorkImage = current;
     t.saveTo("game.gb");
     EXPECT_EQ(t.hiddenFiles(), std::vector<std::string>{}) << bak;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The failures a save or load can meet are described in Russian, whatever their number.
+TEST(FileErrors, EveryDescriptionIsRussian) {
+  for (int err : {ENOENT, ELOOP, ENAMETOOLONG, EISDIR, EROFS, EXDEV, ENOSPC, EFBIG, ENOTEMPTY, EINVAL, EMLINK, ENOTSUP,
+                  ENXIO, 9999}) {
+    const Text description = FileError(err, "f").description();
+    EXPECT_EQ(description.substr(description.size() - 3), ": f") << err;
+    for (char c : description.substr(0, description.size() - 3))
+      EXPECT_FALSE((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) << err << ": " << cp1251::ToUtf8(description);
   }
 }
 
