@@ -83,32 +83,6 @@ TEST(FitCheck, ReportsLinesOverAndShorterAndCountsThem) {
             W("Короче оригинала: адрес &HA, нужно байт 2, места 5, останется видно байт старого текста 3"));
 }
 
-TEST(FitCheck, RefusesWithoutItsInputs) {
-  FitBench t;
-  EXPECT_FALSE(CheckFit(t.ws));
-  EXPECT_EQ(t.host.log, (std::vector<Text>{W("Файл с переводом еще не загружен")}));
-  t.perevod({"1 A", "2 B"});
-  t.ws.TableLoaded = false;
-  t.ws.TableFileName.clear();
-  t.clearRecords();
-  EXPECT_FALSE(CheckFit(t.ws));
-  EXPECT_EQ(t.host.log.back(), W("Сначала надо загрузить Таблицу"));
-}
-
-TEST(FitCheck, EditorStatusAgreesWithTheCheck) {
-  FitBench t;
-  t.perevod({"10 WORLD", "15 XY"});
-  const auto room = RoomForLine(t.ws, 10);
-  ASSERT_TRUE(room);
-  EXPECT_EQ(*room, 5);
-  EXPECT_EQ(FitStatusText(t.ws, *room, "WORLD"), W("влезает"));
-  EXPECT_EQ(FitStatusText(t.ws, *room, "WORLDS!"), W("не влезает, лишних 1"));  // "!" is skipped
-  EXPECT_EQ(FitStatusText(t.ws, *room, "W<$41>"), W("короче на 3"));
-  EXPECT_FALSE(RoomForLine(t.ws, 0));
-  t.ws.RomLoaded = false;
-  EXPECT_FALSE(RoomForLine(t.ws, 10));
-}
-
 TEST(PutPerevodInRom, WarnsWhenALineRunsIntoTheNextOneInAddressOrder) {
   FitBench t;
   // Out of file order on purpose: the line at 7 is the one after the line at 1.
