@@ -120,7 +120,9 @@ bool CheckFit(Workspace& ws) {
     const Text summary = SummaryLine(fits.size(), over, shorter);
     AppendLog(ws, summary);
     ws.host->message(summary, Buttons::Ok, over > 0 ? Icon::Exclamation : Icon::None);
-    return over == 0;
+    if (over == 0) return true;
+    MarkNotDone(ws);  // a batch run with --strict stops before the insertion
+    return false;
   } catch (...) {
     LogOperationError(ws);
     return false;
