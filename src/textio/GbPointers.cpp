@@ -119,8 +119,10 @@ std::optional<std::uint16_t> NewValue(Workspace& ws, const Move& move) {
   return std::nullopt;
 }
 
-// The value line i's entries get, or nothing when they stay as they are.
-std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newAddress, std::string_view text) {
+// The value line i's entries get, or nothing when they stay as they are. `valueOf` holds
+// the values of the lines before i.
+std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newAddress, std::string_view text,
+                                      const std::vector<std::optional<std::uint16_t>>& valueOf) {
   const bool extended = ws.ExtendedLogs == "YES";
   if (newAddress == 0) WarnZeroAddress(ws);
   if (extended) AppendLog(ws, W("новый адрес для расчета поинтера PerevodAddr= ") + AddressText(newAddress));
@@ -140,6 +142,8 @@ std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newA
     const size_t length = std::max<size_t>(1, DecodeEscapes(Text(text)).size());
     value = NewValue(ws, {line.oldAddress, newAddress, length});
     if (!value) return std::nullopt;
+  } else if (!valueOf[line.owner]) {
+    return std::nullopt;  // the first line's warning said why they stay
   }
   if (extended)
     AppendLog(ws, W("GB поинтеры на строку с адресом") + AddressText(line.oldAddress) + W(" найдены/исправлены:") +
@@ -177,7 +181,7 @@ void RunCorrection(Workspace& ws, std::int32_t shift) {
     for (size_t i = 0; i < lines.size(); ++i) {
       const PerevodLineParts parts = ParsePerevodLine(lines[i]);
       if (parts.hasSeparator && ws.GbPointerMap.lines[i].oldAddress >= 0)
-        valueOf[i] = PlanLine(ws, i, alreadyShifted ? parts.address : parts.address + shift, parts.text);
+        valueOf[i] = PlanLine(ws, i, alreadyShifted ? parts.address : parts.address + shift, parts.text, valueOf);
       bar.set(static_cast<int>(i));
       ws.host->pumpEvents();
     }

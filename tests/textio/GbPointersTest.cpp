@@ -217,6 +217,18 @@ TEST(CorrectGbPointers, RunsAtShiftZeroWhenPackingMovedLinesAndSharedAddressesTa
   t.perevod({"16651 XY", "16901 ZW"});
   CorrectGbPointers(t.ws, 10);
   EXPECT_EQ(t.ws.RomImage.substr(0x40, 4), Bytes({0x0A, 0x41, 0x04, 0x42}));
+  // An entry written over since it was recorded is no pointer any more: it stays.
+  t.rom(rom);
+  t.perevod({"16641 XY", "16897 ZW"});
+  BuildGbPointerTable(t.ws);
+  t.ws.RomImage[0x43] = 'Q';
+  t.perevod({"16651 XY", "16901 ZW"});
+  t.clearRecords();
+  CorrectGbPointers(t.ws, 10);
+  EXPECT_EQ(t.ws.RomImage.substr(0x40, 4), Bytes({0x0A, 0x41, 0x00, 'Q'}));
+  EXPECT_EQ(
+      t.host.log.end()[-2],
+      W("ПРЕДУПРЕЖДЕНИЕ: запись таблицы GB поинтеров по смещению 66 изменилась после поиска, оставлена как есть"));
   t.perevod({"16641 XY", "16897 ZW"});
   BuildGbPointerTable(t.ws);
   t.clearRecords();

@@ -81,6 +81,28 @@ def gba_pointer(address):
     return struct.pack('<I', 0x08000000 + address - 1)
 
 
+def packed_move(rom, strings, translation, shift):
+    """The image and lines after packing behind the first string and moving by shift."""
+    out = bytearray(rom)
+    address = strings[0][0] + 1
+    new_lines = []
+    for text in translation:
+        out[address + shift - 1:address + shift - 1 + len(text)] = encode(text)
+        new_lines.append(b'%d ' % (address + shift) + text.encode('cp1251'))
+        address += len(text) + 1
+    return out, new_lines
+
+
+def write_shifted_case(name, extension, rom, out, strings, translation):
+    case = os.path.join(CASES, name)
+    write(os.path.join(case, 'in'), 'game.' + extension, rom)
+    write(os.path.join(case, 'in'), 't.tbl', table_file())
+    lines = [b'%d ' % (o + 1) + t.encode('cp1251') for (o, _), t in zip(strings, translation)]
+    write(os.path.join(case, 'in'), 'ru.txt', b'\r\n'.join(lines))
+    write(os.path.join(case, 'expected'), 'out.' + extension, out)
+    return case
+
+
 def shifted_gba():
     """Pack, move by &H40, correct the pointers, then look the pointers up."""
     rng = random.Random(5)
@@ -93,25 +115,39 @@ def shifted_gba():
     pointer_places = [(0x200, 0), (0x204, 1), (0x208, 2), (0x301, 1)]
     for place, index in pointer_places:
         rom[place:place + 4] = gba_pointer(strings[index][0] + 1)
-    shift = 0x40
-    out = bytearray(rom)
-    address = strings[0][0] + 1
-    new_lines = []
-    for (offset, _), text in zip(strings, translation):
-        out[address + shift - 1:address + shift - 1 + len(text)] = encode(text)
-        new_lines.append(b'%d ' % (address + shift) + text.encode('cp1251'))
-        address += len(text) + 1
+    out, new_lines = packed_move(rom, strings, translation, 0x40)
     for place, index in pointer_places:
         new_address = int(new_lines[index].split(b' ')[0])
         out[place:place + 4] = gba_pointer(new_address)
-    case = os.path.join(CASES, 'textio_shifted_gba')
-    write(os.path.join(case, 'in'), 'game.gba', rom)
-    write(os.path.join(case, 'in'), 't.tbl', table_file())
-    lines = [b'%d ' % (o + 1) + t.encode('cp1251') for (o, _), t in zip(strings, translation)]
-    write(os.path.join(case, 'in'), 'ru.txt', b'\r\n'.join(lines))
-    write(os.path.join(case, 'expected'), 'out.gba', out)
+    case = write_shifted_case('textio_shifted_gba', 'gba', rom, out, strings, translation)
     write(os.path.join(case, 'expected'), 'shifted.txt', b'\r\n'.join(new_lines))
+
+
+def gb_pointer(offset):
+    return struct.pack('<H', offset if offset < 0x4000 else 0x4000 + offset % 0x4000)
+
+
+def shifted_gb():
+    """Pack, move by &H40 inside bank 2, correct the Game Boy pointers of two tables."""
+    rng = random.Random(6)
+    rom = bytearray(filler(rng, 3 * 0x4000))
+    strings = [(0x8100, 'HELLO'), (0x8110, 'WORLD'), (0x8120, 'BYE')]
+    translation = ['ПРИВЕТ', 'МИР', 'ПОКА!']
+    for offset, text in strings:
+        rom[offset:offset + len(text) + 1] = encode(text) + b'\x00'
+    # A table at the start of bank 2 and one in bank 0 that names bank 2; the last entry
+    # of each points at no line and stays.
+    pointer_places = [(0x8000, 0), (0x8002, 1), (0x8004, 2), (0x0200, 2), (0x0202, 0)]
+    for place, index in pointer_places:
+        rom[place:place + 2] = gb_pointer(strings[index][0])
+    rom[0x8006:0x8008] = b'\x00\x7f'
+    rom[0x0204:0x0206] = b'\x10\x01'
+    out, new_lines = packed_move(rom, strings, translation, 0x40)
+    for place, index in pointer_places:
+        out[place:place + 2] = gb_pointer(int(new_lines[index].split(b' ')[0]) - 1)
+    write_shifted_case('textio_shifted_gb', 'gb', rom, out, strings, translation)
 
 
 roundtrip()
 shifted_gba()
+shifted_gb()
