@@ -20,18 +20,19 @@ using Tables = std::vector<GbPointerTableRange>;
 
 std::optional<Tables> NamedTables(Workspace& ws) {
   if (TrimSpaces(ws.GbPointerTables).empty()) {
-    Refuse(ws, W("Таблицы поинтеров GB не заданы (GbPointerTables: начало-конец[:банк];...)"));
+    ShowRefusal(ws, W("Таблицы поинтеров GB не заданы (GbPointerTables: начало-конец[:банк];...)"));
     return std::nullopt;
   }
   GbTablesReading reading = ReadGbPointerTables(ws.GbPointerTables);
   if (!reading.error.empty()) {
-    Refuse(ws, reading.error);
+    ShowRefusal(ws, reading.error);
     return std::nullopt;
   }
   const auto size = static_cast<std::int64_t>(ws.RomImage.size());
   for (const auto& table : reading.tables)
     if (ws.RomLoaded && table.last >= size) {
-      Refuse(ws, W("Таблица поинтеров GB \"") + table.name + W("\": за пределами ROM (размер") + StrNum(size) + ")");
+      ShowRefusal(ws,
+                  W("Таблица поинтеров GB \"") + table.name + W("\": за пределами ROM (размер") + StrNum(size) + ")");
       return std::nullopt;
     }
   return std::move(reading.tables);

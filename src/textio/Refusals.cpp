@@ -5,10 +5,6 @@
 #include "workspace/Perevod.h"
 #include "workspace/Rom.h"
 
-void Refuse(Workspace& ws, const Text& text) {
-  ShowRefusal(ws, text);
-}
-
 bool RefuseWithoutPerevod(Workspace& ws) {
   if (ws.PerevodLoaded) return false;
   ShowRefusal(ws, W("Файл с переводом еще не загружен"));

@@ -5,8 +5,6 @@
 
 #include "workspace/Workspace.h"
 
-// A message box with OK and the same text in the log.
-void Refuse(Workspace& ws, const Text& text);
 // True (after telling the user) when no translation is loaded.
 bool RefuseWithoutPerevod(Workspace& ws);
 // True (after telling the user) when no ROM is loaded.
