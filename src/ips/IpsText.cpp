@@ -4,6 +4,7 @@
 #include "workspace/Dialogs.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
+#include "workspace/TextFile.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ void ExtractTextFromIps(Workspace& ws) {
         progress.at(p);
         ws.host->pumpEvents();
       });
-      WriteFileAtomically(ws.ReportFileName, report.lines);
+      WriteTextFile(ws, ws.ReportFileName, report.lines);
     }
     if (report.end == IpsScanEnd::CutShort) AppendLog(ws, IpsCutShortWarning());
     AppendLog(ws, W("Вынули текст из IPS файла: ") + ws.IPSFileName + W(" в файл: ") + ws.ReportFileName);

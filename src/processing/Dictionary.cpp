@@ -6,6 +6,7 @@
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
+#include "workspace/TextFile.h"
 
 namespace {
 
@@ -28,9 +29,9 @@ void ReportDictionaryFailure(Workspace& ws) {
 
 // The dictionary files are opened for update: a missing file in an existing folder
 // is created empty, and then holds no pairs.
-Text ReadOrCreate(const Text& name) {
+DecodedTextFile ReadOrCreate(const Text& name) {
   if (!FileExists(name)) WriteFileAtomically(name, "");
-  return ReadWholeFile(name);
+  return ReadTextFile(name);
 }
 
 std::vector<Text> DictionaryLines(std::string_view data) {
@@ -77,6 +78,7 @@ TRVocabularyData ParseTRVocabulary(Workspace& ws, std::string_view data) {
 }
 
 void LoadTRVocabulary(Workspace& ws) {
+  const bool wasLoaded = ws.TRVocabulary.loaded;
   ws.TRVocabulary.loaded = false;
   if (ws.TRVocabularyFile.empty()) {
     AppendLog(ws, W("Не задано имя файла словаря..."));
@@ -84,16 +86,24 @@ void LoadTRVocabulary(Workspace& ws) {
     return;
   }
   AppendLog(ws, W("Читаем файл словаря для по-словного перевода ") + ws.TRVocabularyFile);
+  DecodedTextFile file;
   try {
-    ws.TRVocabulary = ParseTRVocabulary(ws, ReadOrCreate(ws.TRVocabularyFile));
+    file = ReadOrCreate(ws.TRVocabularyFile);
+    if (RefuseForeignChars(ws, ws.TRVocabularyFile, file)) {
+      ws.TRVocabulary.loaded = wasLoaded;
+      return;
+    }
+    ws.TRVocabulary = ParseTRVocabulary(ws, file.text);
   } catch (...) {
     ReportDictionaryFailure(ws);
     return;
   }
   if (ws.TRVocabulary.count == 0)
-    AppendLog(ws, W("Ни каких слов для перевода по словарю, загрузить не удалось :-("));
+    AppendLog(ws, W("Ни каких слов для перевода по словарю, загрузить не удалось :-(") + Utf8Mark(file));
   else
-    AppendLog(ws, W("Загрузили ") + StrNum(ws.TRVocabulary.count) + W(" слов(а) для перевода по словарю"));
+    AppendLog(ws,
+              W("Загрузили ") + StrNum(ws.TRVocabulary.count) + W(" слов(а) для перевода по словарю") + Utf8Mark(file));
+  HintUtf8Saves(ws, ws.TRVocabularyFile, file);
 }
 
 void TranslateByVocabulary(Workspace& ws) {
@@ -172,7 +182,7 @@ void SaveTRVocabulary(Workspace& ws) {
   try {
     Text out;
     for (size_t s = 0; s < voc.words.size(); ++s) out += voc.words[s] + "\r\n" + voc.replacements[s] + "\r\n";
-    WriteFileAtomically(ws.TRVocabularyFile, out);
+    WriteTextFile(ws, ws.TRVocabularyFile, out);
   } catch (...) {
     ReportDictionaryFailure(ws);
     return;

@@ -1,6 +1,7 @@
 #include "processing/Merge.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "processing/LineBreaks.h"
 #include "textio/Extraction.h"
@@ -8,10 +9,11 @@
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
+#include "workspace/TextFile.h"
 
 namespace {
 
-enum class Glue { Cancelled, Loaded, Empty, Failed };
+enum class Glue { Cancelled, Refused, Loaded, Empty, Failed };
 
 Text CannotReadText(const Text& path) {
   return W("проверьте, имя и путь файла") + "\r\n" + W("т.е. его можно прочитать:") + "\r\n" + path;
@@ -45,28 +47,52 @@ bool ConfirmReplacingTranslation(Workspace& ws, const Text& cancelLine) {
 
 // Reads every file, each followed by a line break; a failure names the file it was
 // reading and leaves `glued` unfinished.
-bool ReadGlued(Workspace& ws, const std::vector<Text>& files, Text& glued) {
+Glue ReadGlued(Workspace& ws, const std::vector<Text>& files, Text& glued) {
   const Text* reading = nullptr;
   try {
-    for (const auto& file : files) {
-      reading = &file;
-      glued += ReadWholeFile(file);
+    for (const auto& name : files) {
+      reading = &name;
+      const DecodedTextFile file = ReadTextFile(name);
+      if (RefuseForeignChars(ws, name, file)) return Glue::Refused;
+      glued += file.text;
       glued += "\r\n";
-      if (ws.ExtendedLogs == "YES") AppendLog(ws, W("Подклеиваем файл перевода ") + file);
+      if (ws.ExtendedLogs == "YES") AppendLog(ws, W("Подклеиваем файл перевода ") + name + Utf8Mark(file));
+      HintUtf8Saves(ws, name, file);
     }
-    return true;
+    return Glue::Loaded;
   } catch (...) {
     ReportFailure(ws, CannotReadText(reading ? *reading : Text()));
-    return false;
+    return Glue::Failed;
   }
+}
+
+struct FileLines {
+  std::vector<Text> lines;
+  Text name;  // as the log shows it, with the UTF-8 mark
+};
+
+// One of the two files of an interleaving, split at its line ends; nothing when refused.
+std::optional<FileLines> ReadLines(Workspace& ws, const Text& name) {
+  const DecodedTextFile file = ReadTextFile(name);
+  if (RefuseForeignChars(ws, name, file)) return std::nullopt;
+  HintUtf8Saves(ws, name, file);
+  return FileLines{SplitAtCrLf(file.text), name + Utf8Mark(file)};
 }
 
 Glue GlueFiles(Workspace& ws, const std::vector<Text>& files) {
   if (!ConfirmReplacingTranslation(ws, W("операция склеивания файлов отменена"))) return Glue::Cancelled;
+  const bool wasChanged = ws.PerevodChanged;
+  const bool wasLoaded = ws.PerevodLoaded;
   ws.PerevodChanged = false;
   ws.PerevodLoaded = false;
   Text glued;
-  if (!ReadGlued(ws, files, glued)) return Glue::Failed;
+  const Glue read = ReadGlued(ws, files, glued);
+  if (read == Glue::Refused) {
+    // A refused file leaves the translation as it was, flags included.
+    ws.PerevodChanged = wasChanged;
+    ws.PerevodLoaded = wasLoaded;
+  }
+  if (read != Glue::Loaded) return read;
   ws.host->pumpEvents();
   const Text text = SqueezeLineBreaks(glued);
   if (text.size() <= 2) {
@@ -143,18 +169,20 @@ void CombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
     MarkNotDone(ws);
     return;
   }
-  std::vector<Text> a;
-  std::vector<Text> b;
+  std::optional<FileLines> aRead;
+  std::optional<FileLines> bRead;
   const Text* reading = &files[0];
   try {
-    a = SplitAtCrLf(ReadWholeFile(files[0]));
+    if (!(aRead = ReadLines(ws, files[0]))) return;
     ws.host->pumpEvents();
     reading = &files[1];
-    b = SplitAtCrLf(ReadWholeFile(files[1]));
+    if (!(bRead = ReadLines(ws, files[1]))) return;
   } catch (...) {
     ReportFailure(ws, CannotReadText(*reading));
     return;
   }
+  std::vector<Text>& a = aRead->lines;
+  std::vector<Text>& b = bRead->lines;
   if (a.size() != b.size()) {
     AppendLog(ws, W("Предупреждение: количество строк в файлах не совпадает"));
     const size_t n = std::max(a.size(), b.size());
@@ -176,7 +204,7 @@ void CombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
   ws.PerevodFileName =
       FolderOf(files[0]) + W("слитый_файл_из_") + NameOf(files[0]) + W("_и_") + NameOf(files[1]) + ".txt";
   ws.host->setMainCaption(ws.VersionText + " - " + ws.PerevodFileName);
-  AppendLog(ws, W("Слили файлы ") + files[0] + W(" и ") + files[1]);
+  AppendLog(ws, W("Слили файлы ") + aRead->name + W(" и ") + bRead->name);
 }
 
 void FuzzyCombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
@@ -186,7 +214,8 @@ void FuzzyCombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
     return;
   }
   AppendLog(ws, W("Начинаем умное объединение файлов перевода..."));
-  if (GlueFiles(ws, files) == Glue::Cancelled) return;
+  const Glue glued = GlueFiles(ws, files);
+  if (glued == Glue::Cancelled || glued == Glue::Refused) return;
   if (!ws.PerevodLoaded) {
     AppendLog(ws, W("Перевод так и не был загружен :-("));
     MarkNotDone(ws);

@@ -7,6 +7,7 @@
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
+#include "workspace/TextFile.h"
 
 namespace {
 
@@ -28,18 +29,26 @@ bool IsGarbage(std::string_view text, const ShortTextIndex& index) {
 
 void LoadVocabulary(Workspace& ws) {
   auto& voc = ws.Vocabulary;
+  const bool wasLoaded = voc.loaded;
   voc.loaded = false;
   if (ws.VocabularyFile.empty()) return;
+  DecodedTextFile file;
   try {
     // Opened for update, as the dictionary files are: a missing file is created empty.
     if (!FileExists(ws.VocabularyFile)) WriteFileAtomically(ws.VocabularyFile, "");
-    voc.text = ReadWholeFile(ws.VocabularyFile);
-    voc.loaded = !voc.text.empty();
+    file = ReadTextFile(ws.VocabularyFile);
   } catch (...) {
     LogVocabularyLoadError(ws);
     return;
   }
-  AppendLog(ws, W("Прочитали словарь из файла ") + ws.VocabularyFile);
+  if (RefuseForeignChars(ws, ws.VocabularyFile, file)) {
+    voc.loaded = wasLoaded;
+    return;
+  }
+  voc.text = std::move(file.text);
+  voc.loaded = !voc.text.empty();
+  AppendLog(ws, W("Прочитали словарь из файла ") + ws.VocabularyFile + Utf8Mark(file));
+  HintUtf8Saves(ws, ws.VocabularyFile, file);
 }
 
 void VocabCheck(Workspace& ws) {

@@ -15,6 +15,7 @@
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Rom.h"
+#include "workspace/TextFile.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ void WriteReport(Workspace& ws) {
         bar.set(static_cast<int>(std::min<std::int64_t>(position, INT_MAX)));
         ws.host->pumpEvents();
       },
-      [&](std::string_view chunk) { file.write(chunk); });
+      [&](std::string_view chunk) { WritesUtf8(ws) ? file.write(cp1251::ToUtf8(chunk)) : file.write(chunk); });
   // The report can be extracted again at will: no waiting for the disk.
   file.commit(false);
 }

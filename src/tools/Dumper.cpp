@@ -11,6 +11,7 @@
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
+#include "workspace/TextFile.h"
 
 namespace {
 
@@ -133,10 +134,10 @@ void DumpRomBlock(Workspace& ws, std::int32_t& start, std::int32_t end, std::int
       ws.host->message(W("Что за ROM ? М-А-Л-О-В-А-Т-О будет!"), Buttons::Ok, Icon::Critical);
       AppendLog(ws, W("Блок для дампа вылезает за границы ROM"));
       MarkNotDone(ws);
-      WriteFileAtomically(ws.ReportFileName, lines);
+      WriteTextFile(ws, ws.ReportFileName, lines);
       return;
     }
-    WriteFileAtomically(ws.ReportFileName, lines);
+    WriteTextFile(ws, ws.ReportFileName, lines);
     AppendLog(ws, W("Вынули dump из ROM файла: ") + ws.InputRomFileName + W(" в файл: ") + ws.ReportFileName +
                       W("адреса от/до =") + StrNum(start) + "/" + StrNum(end));
   } catch (...) {

@@ -7,6 +7,7 @@
 #include "workspace/Dialogs.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
+#include "workspace/TextFile.h"
 
 namespace {
 
@@ -173,7 +174,7 @@ void GenerateTable(Workspace& ws) {
     return;
   }
   try {
-    WriteFileAtomically(ws.GenTableFileName, GeneratedTableText(ws, ws.GenCodeMap));
+    WriteTextFile(ws, ws.GenTableFileName, GeneratedTableText(ws, ws.GenCodeMap));
     AppendLog(ws, W("Сгенерированная таблица сохранена в файле ") + ws.GenTableFileName);
   } catch (...) {
     LogOperationError(ws);

@@ -44,6 +44,19 @@ void ParseEntry(Workspace& ws, ParsedTable& table, std::string_view line, size_t
   entry = Text(chars.substr(0, 1));
 }
 
+// A line holding a character Windows-1251 lacks: an entry for it would map its code
+// to "?", so the entry is left out; a comment keeps the "?". Either way the log says so.
+bool LeaveOutForeignLine(Workspace& ws, std::string_view line, size_t lineNumber, const ForeignChar& foreign) {
+  const Text where = W("Строка ") + Digits(static_cast<std::int64_t>(lineNumber)) + W(" таблицы");
+  const Text cp = CodePointName(foreign.codePoint);
+  if (line.find('=') == std::string_view::npos) {
+    AppendLog(ws, where + W(": символ ") + cp + W(" комментария заменен на \"?\""));
+    return false;
+  }
+  AppendLog(ws, where + W(" пропущена: символа ") + cp + W(" нет в Windows-1251"));
+  return true;
+}
+
 }  // namespace
 
 TableCodec::TableCodec(const Text& lookup) {
@@ -55,13 +68,19 @@ TableCodec::TableCodec(const Text& lookup) {
   }
 }
 
-void ApplyTableText(Workspace& ws, std::string_view data) {
+void ApplyTableText(Workspace& ws, std::string_view data, std::span<const ForeignChar> foreign) {
   // The table is built aside and takes over only when the whole file is good, so a bad
   // line never leaves half of a new table over the old one.
   ParsedTable table;
   size_t lineNumber = 0;
+  auto nextForeign = foreign.begin();
   for (std::string_view line : SplitAnyLineEnd(data)) {
     ++lineNumber;
+    if (nextForeign != foreign.end() && nextForeign->line == lineNumber) {
+      const bool leftOut = LeaveOutForeignLine(ws, line, lineNumber, *nextForeign);
+      while (nextForeign != foreign.end() && nextForeign->line == lineNumber) ++nextForeign;
+      if (leftOut) continue;
+    }
     if (line.find('=') == std::string_view::npos) {
       table.comments.append(line).append("\r\n");
       AppendLog(ws, W("Комментарий: ") + Text(line));
@@ -83,8 +102,10 @@ void ApplyTableText(Workspace& ws, std::string_view data) {
 void LoadTable(Workspace& ws) {
   if (!CheckFileExists(ws, ws.TableFileName, W("Файл таблицы"))) return;
   try {
-    ApplyTableText(ws, ReadWholeFile(ws.TableFileName));
-    AppendLog(ws, W("Загрузили таблицу :") + ws.TableFileName);
+    const DecodedTextFile file = ReadTextFile(ws.TableFileName);
+    ApplyTableText(ws, file.text, file.foreign);
+    AppendLog(ws, W("Загрузили таблицу :") + ws.TableFileName + Utf8Mark(file));
+    HintUtf8Saves(ws, ws.TableFileName, file);
     ws.TableLoaded = true;
   } catch (...) {
     ReportFailure(ws, W("меня взглюкнуло, проверьте, имя и путь файла таблицы") + "\r\n" + ws.TableFileName);
@@ -119,7 +140,7 @@ void SaveTable(Workspace& ws) {
     return;
   }
   try {
-    WriteFileAtomically(ws.TableFileName, TableFileText(ws));
+    WriteTextFile(ws, ws.TableFileName, TableFileText(ws));
     ws.TableChanged = false;
     AppendLog(ws, W("Таблица сохранена в файл ") + ws.TableFileName);
   } catch (...) {

@@ -2,15 +2,18 @@
 // The character table: which character each byte code of the game's font stands for.
 #include <array>
 #include <optional>
+#include <span>
 
-#include "workspace/Workspace.h"
+#include "workspace/TextFile.h"
 
 void LoadTable(Workspace& ws);
 void SaveTable(Workspace& ws);
 
 // Reads a table file's content into the workspace's table, logging comments and
 // warnings; throws OperationError on a code above FF and then changes nothing.
-void ApplyTableText(Workspace& ws, std::string_view data);
+// `foreign` lists the characters of a UTF-8 file that Windows-1251 lacks (shown as
+// "?" in `data`): their entry lines are left out, their comments keep the "?".
+void ApplyTableText(Workspace& ws, std::string_view data, std::span<const ForeignChar> foreign = {});
 
 // The table file as SaveTable writes it.
 Text TableFileText(const Workspace& ws);

@@ -5,6 +5,7 @@
 
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
+#include "workspace/TextFile.h"
 
 void AppendLog(Workspace& ws, const Text& line) {
   if (!ws.LogText.empty()) ws.LogText += "\r\n";
@@ -71,7 +72,7 @@ void SaveLogFile(Workspace& ws) {
                 t.tm_hour, t.tm_min, t.tm_sec);
   const Text block = "\r\n-------------" + Text(stamp) + "-------------\r\n" + ws.LogText;
   try {
-    AppendFileAtomically(ws.DoSaveLogsInFile, block);
+    AppendFileAtomically(ws.DoSaveLogsInFile, TextFileBytes(ws, block));
   } catch (...) {
     LogOperationError(ws);
   }

@@ -5,6 +5,7 @@
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Rom.h"
+#include "workspace/TextFile.h"
 
 namespace {
 
@@ -127,15 +128,17 @@ void LoadPerevod(Workspace& ws) {
     return;
   }
   try {
-    auto lines = SplitPerevodText(ReadWholeFile(ws.PerevodFileName));
-    ws.PerevodArray = std::move(lines);
+    const DecodedTextFile file = ReadTextFile(ws.PerevodFileName);
+    if (RefuseForeignChars(ws, ws.PerevodFileName, file)) return;
+    ws.PerevodArray = SplitPerevodText(file.text);
     ws.PerevodLoaded = true;
     ws.PerevodChanged = false;
     ws.host->setMainCaption(ws.VersionText + " - " + ws.PerevodFileName);
     ws.host->closeWindow(Window::EditForm);
     ws.host->closeWindow(Window::FindForm);
     AppendLog(ws, W("Файл перевода ") + ws.PerevodFileName + W(" загружен, ") +
-                      StrNum(static_cast<std::int64_t>(ws.PerevodArray.size())) + W(" строк"));
+                      StrNum(static_cast<std::int64_t>(ws.PerevodArray.size())) + W(" строк") + Utf8Mark(file));
+    HintUtf8Saves(ws, ws.PerevodFileName, file);
   } catch (...) {
     ReportFailure(
         ws, W("проверьте, имя и путь файла") + "\r\n" + W("т.е. его можно прочитать:") + "\r\n" + ws.PerevodFileName);
@@ -154,7 +157,7 @@ void SavePerevod(Workspace& ws) {
     return;
   }
   try {
-    SaveReplacing(ws, ws.PerevodFileName, JoinPerevodLines(ws.PerevodArray));
+    SaveReplacing(ws, ws.PerevodFileName, TextFileBytes(ws, JoinPerevodLines(ws.PerevodArray)));
     AppendLog(ws, W("Файл перевода сохранен в файл: ") + ws.PerevodFileName);
     ws.PerevodChanged = false;
   } catch (...) {
@@ -184,7 +187,7 @@ void SavePerevodTextOnly(Workspace& ws) {
           ws.host->pumpEvents();
         }
       }
-      WriteFileAtomically(ws.PerevodFileName, out);
+      WriteTextFile(ws, ws.PerevodFileName, out);
     }
     if (replacing) AppendLog(ws, W("удалили существующий файл ") + ws.PerevodFileName);
     AppendLog(ws, W("Файл перевода сохранен в файл: ") + ws.PerevodFileName);

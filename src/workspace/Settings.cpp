@@ -6,6 +6,7 @@
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
+#include "workspace/TextFile.h"
 #include "workspace/TextParts.h"
 
 namespace {
@@ -144,10 +145,10 @@ void ApplySettingsText(Workspace& ws, const Text& fileText) {
 }
 
 void ReadSettings(Workspace& ws) {
-  Text content;
+  DecodedTextFile file;
   try {
     if (FileExists(ws.SettingsFilePath))
-      content = ReadWholeFile(ws.SettingsFilePath);
+      file = ReadTextFile(ws.SettingsFilePath);
     else
       WriteFileAtomically(ws.SettingsFilePath, Text());
   } catch (...) {
@@ -155,7 +156,9 @@ void ReadSettings(Workspace& ws) {
     // runs on its defaults and says why.
     LogOperationError(ws);
   }
-  ApplySettingsText(ws, content);
+  if (RefuseForeignChars(ws, ws.SettingsFilePath, file)) return;
+  ApplySettingsText(ws, file.text);
+  HintUtf8Saves(ws, ws.SettingsFilePath, file);
 }
 
 bool SetSetting(Workspace& ws, const Text& key, const Text& rawValue) {
@@ -182,7 +185,7 @@ Text SettingsFileText(const Workspace& ws) {
 
 void WriteSettings(Workspace& ws) {
   try {
-    WriteFileAtomically(ws.SettingsFilePath, SettingsFileText(ws));
+    WriteTextFile(ws, ws.SettingsFilePath, SettingsFileText(ws));
   } catch (...) {
     LogOperationError(ws);
   }

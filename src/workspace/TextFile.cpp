@@ -1,6 +1,10 @@
 #include "workspace/TextFile.h"
 
+#include <algorithm>
 #include <cstdio>
+
+#include "workspace/Files.h"
+#include "workspace/Log.h"
 
 namespace {
 
@@ -77,4 +81,48 @@ Text CodePointName(char32_t cp) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
   return buf;
+}
+
+DecodedTextFile ReadTextFile(const Text& name) {
+  return DecodeTextFile(ReadWholeFile(name));
+}
+
+Text Utf8Mark(const DecodedTextFile& file) {
+  return file.utf8 ? " (UTF-8)" : "";
+}
+
+void HintUtf8Saves(Workspace& ws, const Text& name, const DecodedTextFile& file) {
+  if (!file.utf8 || WritesUtf8(ws)) return;
+  auto& hinted = ws.Utf8HintedFiles;
+  if (std::find(hinted.begin(), hinted.end(), name) != hinted.end()) return;
+  hinted.push_back(name);
+  AppendLog(ws, W("Файл ") + name +
+                    W(" прочитан как UTF-8, а сохранять текстовые файлы будем в Windows-1251; чтобы сохранять в "
+                      "UTF-8, включите \"Сохранять текстовые файлы в UTF-8\" в меню Options "
+                      "(или TextFilesEncoding=UTF-8 в файле параметров)"));
+}
+
+bool RefuseForeignChars(Workspace& ws, const Text& name, const DecodedTextFile& file) {
+  if (file.foreign.empty()) return false;
+  const ForeignChar& first = file.foreign.front();
+  const Text text = W("Файл ") + name + W(" не загружен: в строке ") + Digits(static_cast<std::int64_t>(first.line)) +
+                    W(" символ ") + CodePointName(first.codePoint) + W(", которого нет в Windows-1251");
+  ws.host->message(text, Buttons::Ok, Icon::Critical);
+  AppendLog(ws, text);
+  return true;
+}
+
+bool WritesUtf8(const Workspace& ws) {
+  return ws.TextFilesEncoding == "UTF-8";
+}
+
+Text TextFileBytes(const Workspace& ws, std::string_view text) {
+  return WritesUtf8(ws) ? cp1251::ToUtf8(text) : Text(text);
+}
+
+void WriteTextFile(const Workspace& ws, const Text& name, std::string_view text) {
+  if (WritesUtf8(ws))
+    WriteFileAtomically(name, cp1251::ToUtf8(text));
+  else
+    WriteFileAtomically(name, text);
 }

@@ -5,7 +5,7 @@
 // reading rules run on it.
 #include <vector>
 
-#include "workspace/Cp1251.h"
+#include "workspace/Workspace.h"
 
 // A character of a UTF-8 file that Windows-1251 cannot hold. An invalid UTF-8 sequence
 // in a file that declared itself UTF-8 with a byte order mark counts as U+FFFD.
@@ -27,3 +27,23 @@ DecodedTextFile DecodeTextFile(std::string_view bytes);
 
 // "U+XXXX" (at least four uppercase hex digits) for messages.
 Text CodePointName(char32_t cp);
+
+// ReadWholeFile and DecodeTextFile in one; fails as ReadWholeFile does.
+DecodedTextFile ReadTextFile(const Text& name);
+
+// " (UTF-8)" for a file read as UTF-8, for the end of its load's log line; empty otherwise.
+Text Utf8Mark(const DecodedTextFile& file);
+
+// A file read as UTF-8 while saves stay Windows-1251 is worth one hint per file and
+// session: the user would otherwise find the file changed on the next save.
+void HintUtf8Saves(Workspace& ws, const Text& name, const DecodedTextFile& file);
+
+// A file holding a character Windows-1251 cannot hold is not loaded at all: a message
+// box and the same log line name the file, the line and the character. True when refused.
+bool RefuseForeignChars(Workspace& ws, const Text& name, const DecodedTextFile& file);
+
+// Text files are written as TextFilesEncoding says: Windows-1251 as held, or UTF-8
+// without a byte order mark. Line ends stay as the text has them.
+bool WritesUtf8(const Workspace& ws);
+Text TextFileBytes(const Workspace& ws, std::string_view text);
+void WriteTextFile(const Workspace& ws, const Text& name, std::string_view text);

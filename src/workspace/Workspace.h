@@ -140,6 +140,8 @@ struct Workspace {
   // Raised by MarkNotDone (workspace/Log.h) each time an operation stops without doing its
   // work; callers compare it before and after an operation.
   unsigned NotDoneCount = 0;
+  // Files read as UTF-8 whose hint about Windows-1251 saves was logged already.
+  std::vector<Text> Utf8HintedFiles;
 
   // The translation editor's state, which outlives its window.
   EditorState Editor;

@@ -310,11 +310,14 @@ TEST(RealFiles, TheNesPatchAppliesToAnImageOfItsSizeThroughFiles) {
   EXPECT_EQ(ReadBytes(t.dir.path() / "ips.txt"), expected);
 }
 
-// The tables as they come: a CR LF table with a duplicate code and UTF-8 kana tables
-// whose every character is several bytes. Each loads with its warnings, one a line, and
-// survives a save and a reload unchanged.
+// The tables as they come: a CR LF table with a duplicate code and UTF-8 tables of kana
+// and Latin letters. Each is read as UTF-8 and loads with its warnings, one a line: an
+// entry of several characters warns, an entry with a character Windows-1251 lacks is
+// left out with its own line. The table survives a save and a reload unchanged.
 TEST(RealFiles, EveryTableLoadsWithItsWarningsAndSurvivesASave) {
-  for (const std::string file : {"telefang_patch.tbl", "telefang_original.tbl", "sanqui_medarot1.tbl"}) {
+  const std::map<std::string, size_t> repeated = {
+      {"telefang_patch.tbl", 1}, {"telefang_original.tbl", 0}, {"sanqui_medarot1.tbl", 0}, {"jw-py-en.tbl", 8}};
+  for (const auto& [file, repeats] : repeated) {
     SCOPED_TRACE(file);
     TestBench t;
     t.ws.TableFileName = FromNativePath(TestData(file));
@@ -323,17 +326,26 @@ TEST(RealFiles, EveryTableLoadsWithItsWarningsAndSurvivesASave) {
     EXPECT_EQ(t.ws.CharTable.size(), 256u);
     EXPECT_EQ(t.ws.CharTableLookup.size(), 256u);
     EXPECT_FALSE(LoggedError(t.host));
+    const Text loaded = W("Загрузили таблицу :") + t.ws.TableFileName + " (UTF-8)";
+    EXPECT_NE(std::find(t.host.log.begin(), t.host.log.end(), loaded), t.host.log.end());
 
-    // The file read by hand: entry lines whose character is more than one byte.
+    // The file read by hand, a line at a time: entries that Windows-1251 cannot hold,
+    // and entries whose character text is more than one character.
     size_t wide = 0;
+    size_t foreign = 0;
     std::string content = ReadBytes(TestData(file));
     std::replace(content.begin(), content.end(), '\r', '\n');
     for (size_t at = 0; at < content.size();) {
       const size_t end = std::min(content.find('\n', at), content.size());
       const std::string line = content.substr(at, end - at);
-      const size_t eq = line.find('=');
-      if (eq != std::string::npos && line.size() - eq - 1 > 1) ++wide;
       at = end + 1;
+      const size_t eq = line.find('=');
+      if (eq == std::string::npos) continue;
+      const auto chars = cp1251::FromUtf8(line.substr(eq + 1));
+      if (!chars || !cp1251::FromUtf8(line))
+        ++foreign;
+      else if (chars->size() > 1)
+        ++wide;
     }
     const auto logged = [&](const Text& ending) {
       return static_cast<size_t>(std::count_if(t.host.log.begin(), t.host.log.end(), [&](const Text& line) {
@@ -341,9 +353,18 @@ TEST(RealFiles, EveryTableLoadsWithItsWarningsAndSurvivesASave) {
       }));
     };
     EXPECT_EQ(logged(W(" соответствует нескольким символам")), wide);
-    EXPECT_EQ(logged(W(" определен более чем один раз")), file == "telefang_patch.tbl" ? 1u : 0u);
-    if (file != "telefang_patch.tbl") {
-      EXPECT_GT(wide, 150u);
+    EXPECT_EQ(logged(W(" нет в Windows-1251")), foreign);
+    EXPECT_EQ(logged(W(" определен более чем один раз")), repeats);
+    if (file == "telefang_original.tbl" || file == "sanqui_medarot1.tbl") {
+      EXPECT_GT(foreign, 150u);
+    }
+    if (file == "jw-py-en.tbl") {
+      // One kana among a hundred Latin entries: only its code stays without a character.
+      EXPECT_EQ(foreign, 1u);
+      EXPECT_EQ(t.ws.CharTable[0x0A], Text(1, '\0'));
+      EXPECT_EQ(t.ws.CharTable[0x0B], ".");
+      EXPECT_EQ(t.ws.CharTable[0x7F], "_");
+      EXPECT_EQ(logged(W("Строка 11 таблицы пропущена: символа U+300C нет в Windows-1251")), 1u);
     }
 
     const Text lookup = t.ws.CharTableLookup;

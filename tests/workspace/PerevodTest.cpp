@@ -98,12 +98,12 @@ TEST(LoadPerevod, LoadsLinesAndReportsTheCount) {
   }
 }
 
-TEST(LoadPerevod, KeepsALeadingEmptyLineAndTakesLoneLfAsText) {
+TEST(LoadPerevod, KeepsALeadingEmptyLineAndEndsLinesAtLoneLfAndCr) {
   PerevodBench t;
   t.load("\r\n1 a\r\n2 b");
   EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"", "1 a", "2 b"}));
-  t.load("1 a\n2 b\n");
-  EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"1 a\n2 b\n"}));
+  t.load("1 a\n\n2 b\r3 c\n");
+  EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"1 a", "2 b", "3 c"}));
   t.load("");
   EXPECT_TRUE(t.ws.PerevodArray.empty());
   EXPECT_EQ(t.host.log.back(), W("Файл перевода ") + t.ws.PerevodFileName + W(" загружен,  0 строк"));
