@@ -92,7 +92,7 @@ void MainForm::buildMenus() {
     action->setEnabled(e.enabled);
     if (e.option) {
       action->setCheckable(true);
-      optionItems_[action] = e.option;
+      optionItems_[action] = &e;
     }
     if (!e.run) continue;
     connect(action, &QAction::triggered, this, [this, &e] { runCommand([this, &e] { e.run(*this, W(e.caption)); }); });
@@ -100,7 +100,7 @@ void MainForm::buildMenus() {
 }
 
 void MainForm::syncOptionChecks() {
-  for (auto& [action, option] : optionItems_) action->setChecked(ws_.*option == "YES");
+  for (auto& [action, entry] : optionItems_) action->setChecked(ws_.*entry->option == entry->checkedValue);
 }
 
 bool MainForm::runCommand(const std::function<void()>& command) {

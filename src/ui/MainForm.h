@@ -76,7 +76,7 @@ class MainForm : public QMainWindow {
   QPlainTextEdit* logText_;
   QProgressBar* progressBar_;
   QPushButton* exitButton_;
-  std::map<QAction*, Text Workspace::*> optionItems_;
+  std::map<QAction*, const MenuEntry*> optionItems_;
   QStringList pendingLog_;
   std::function<void(const ProgressState&)> editorProgress_;
   std::map<Window, std::function<void()>> sideWindows_;

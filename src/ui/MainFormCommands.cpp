@@ -107,10 +107,10 @@ MenuHandler Show(const char* windowName, WindowFactory make) {
   };
 }
 
-MenuHandler Toggle(Field option) {
-  return [option](MainForm& form, const Text&) {
+MenuHandler Toggle(Field option, const char* on = "YES", const char* off = "NO") {
+  return [=](MainForm& form, const Text&) {
     Text& value = form.workspace().*option;
-    value = value == "YES" ? "NO" : "YES";
+    value = value == on ? off : on;
   };
 }
 
@@ -236,6 +236,8 @@ std::vector<MenuEntry> MainMenuEntries() {
       {0, "menuOptions", "Options", {}},
       {1, "menuExtendedLogs", "Extended Logs", Toggle(&Workspace::ExtendedLogs), &Workspace::ExtendedLogs},
       {1, "menuUseHEXaddr", "Делать HEX адреса", Toggle(&Workspace::UseHEXaddr), &Workspace::UseHEXaddr},
+      {1, "menuTextFilesUTF8", "Сохранять текстовые файлы в UTF-8",
+       Toggle(&Workspace::TextFilesEncoding, "UTF-8", "WINDOWS-1251"), &Workspace::TextFilesEncoding, true, "UTF-8"},
       {0, "menuTools", "Tools", {}},
       {1, "menuTranspon", "Транспонирование", Show("TransponForm", Make<TransponForm>)},
       {1, "menuDumper", "Dumper", DumperAsked(Make<DumperForm>)},

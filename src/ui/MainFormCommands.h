@@ -17,6 +17,7 @@ struct MenuEntry {
   MenuHandler run;                    // empty for a submenu and for the disabled item
   Text Workspace::*option = nullptr;  // a toggle with a check mark
   bool enabled = true;
+  const char* checkedValue = "YES";  // the option's value that shows the check mark
 };
 
 // The menu bar in order; each window builds its own copy.

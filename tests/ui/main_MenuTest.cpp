@@ -68,6 +68,7 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "0 menuOptions Options",
       "1 menuExtendedLogs Extended Logs",
       "1 menuUseHEXaddr Делать HEX адреса",
+      "1 menuTextFilesUTF8 Сохранять текстовые файлы в UTF-8",
       "0 menuTools Tools",
       "1 menuTranspon Транспонирование",
       "1 menuDumper Dumper",
@@ -88,31 +89,42 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
 }
 
 TEST(MainMenu, OptionItemsMirrorTheirSettings) {
-  const std::string ini = "ExtendedLogs=no 'x\r\nUseHEXaddr=yes 'x\r\n";
+  const std::string ini = "ExtendedLogs=no 'x\r\nUseHEXaddr=yes 'x\r\nTextFilesEncoding= utf-8 'x\r\n";
   MainGuiBench b(&ini);
   EXPECT_EQ(b.form->windowTitle(), "Tarvello 1.41b");
   QAction* logs = b.item("menuExtendedLogs");
   QAction* hex = b.item("menuUseHEXaddr");
-  ASSERT_TRUE(logs->isCheckable() && hex->isCheckable());
+  QAction* utf8 = b.item("menuTextFilesUTF8");
+  ASSERT_TRUE(logs->isCheckable() && hex->isCheckable() && utf8->isCheckable());
   EXPECT_FALSE(logs->isChecked());
   EXPECT_TRUE(hex->isChecked());
+  EXPECT_TRUE(utf8->isChecked());
   b.click("menuExtendedLogs");
   b.click("menuUseHEXaddr");
+  b.click("menuTextFilesUTF8");
   EXPECT_EQ(b.ws.ExtendedLogs, "YES");
   EXPECT_EQ(b.ws.UseHEXaddr, "NO");
+  EXPECT_EQ(b.ws.TextFilesEncoding, "WINDOWS-1251");
   EXPECT_TRUE(logs->isChecked());
   EXPECT_FALSE(hex->isChecked());
-  // The new values reach the settings file at the end.
+  EXPECT_FALSE(utf8->isChecked());
+  b.click("menuTextFilesUTF8");
+  EXPECT_EQ(b.ws.TextFilesEncoding, "UTF-8");
+  EXPECT_TRUE(utf8->isChecked());
+  // The new values reach the settings file at the end, itself written as UTF-8 now.
   b.form->requestExit();
   const std::string written = ReadBytes(b.path("tarvello.ini"));
   EXPECT_NE(written.find("ExtendedLogs=YES '"), std::string::npos);
   EXPECT_NE(written.find("UseHEXaddr=NO '"), std::string::npos);
+  EXPECT_NE(written.find("TextFilesEncoding=UTF-8 '"), std::string::npos);
+  EXPECT_NE(written.find("Это файл параметров"), std::string::npos);
 }
 
 TEST(MainMenu, StartWithoutSettingsChecksExtendedLogs) {
   MainGuiBench b;
   EXPECT_TRUE(b.item("menuExtendedLogs")->isChecked());
   EXPECT_FALSE(b.item("menuUseHEXaddr")->isChecked());
+  EXPECT_FALSE(b.item("menuTextFilesUTF8")->isChecked());
   EXPECT_EQ(b.ws.NumberOfTextChars, 2);
   EXPECT_EQ(b.ws.magicIterator, 100);
   EXPECT_EQ(b.ws.HelpFileName, b.dir.file("tarvellohelp.rtf"));
