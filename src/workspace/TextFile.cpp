@@ -109,6 +109,7 @@ bool RefuseForeignChars(Workspace& ws, const Text& name, const DecodedTextFile& 
                     W(" символ ") + CodePointName(first.codePoint) + W(", которого нет в Windows-1251");
   ws.host->message(text, Buttons::Ok, Icon::Critical);
   AppendLog(ws, text);
+  MarkNotDone(ws);
   return true;
 }
 
