@@ -34,6 +34,7 @@ void RefuseAddress(Workspace& ws) {
       W("Адрес строки должен быть числом от 0 до 2147483647,") + "\r\n" + W("строка перевода не изменена");
   ws.host->message(text, Buttons::Ok, Icon::Exclamation);
   AppendLog(ws, W("Адрес строки не число от 0 до 2147483647, строка перевода не изменена"));
+  MarkNotDone(ws);
 }
 
 }  // namespace

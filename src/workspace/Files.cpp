@@ -81,7 +81,8 @@ void RemoveStaleTemporaries(const std::string& dir, const std::string& file) {
     const std::string_view rest = entryName.substr(prefix.size());
     pid_t pid = 0;
     const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
-    if (ec != std::errc() || end == rest.data() || *end != '-' || pid <= 0) continue;
+    const bool dashAfterPid = end != rest.data() + rest.size() && *end == '-';
+    if (ec != std::errc() || end == rest.data() || !dashAfterPid || pid <= 0) continue;
     if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
     ::unlinkat(::dirfd(d), entry->d_name, 0);
   }
