@@ -124,18 +124,18 @@ void KeepBackup(const std::string& path, const Text& backup) {
   const std::filesystem::path native = NativePath(backup);
   const std::string dir = native.parent_path().empty() ? std::string(".") : native.parent_path().string();
   RemoveStaleTemporaries(dir, native.filename().string());
+  // mkostemp only finds a free name; the link or the copy takes it.
   std::string tmp = TemporaryName(dir, native.filename().string());
-  Fd out(::mkostemp(tmp.data(), O_CLOEXEC));
-  if (out.get() < 0) throw FileError(errno, backup);
+  if (Fd reserved(::mkostemp(tmp.data(), O_CLOEXEC)); reserved.get() < 0) throw FileError(errno, backup);
   ::unlink(tmp.c_str());
-  bool linked = ::link(path.c_str(), tmp.c_str()) == 0;
-  if (!linked) {
+  if (::link(path.c_str(), tmp.c_str()) != 0) {
     const int err = errno;
     if (err != EXDEV && err != EPERM && err != EMLINK && err != ENOTSUP && err != EOPNOTSUPP)
       throw FileError(err, backup);
     Fd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0) throw FileError(errno, backup);
     Fd copy(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ModeToKeep(path)));
-    if (in.get() < 0 || copy.get() < 0) throw FileError(errno, backup);
+    if (copy.get() < 0) throw FileError(errno, backup);
     try {
       CopyInto(in.get(), copy.get(), backup);
       if (::fsync(copy.get()) != 0) throw FileError(errno, backup);

@@ -71,6 +71,20 @@ TEST(SaveRules, NamesAndLinks) {
     EXPECT_EQ(ReadBytes(t.dir.path() / "link.bak"), "old");
     EXPECT_FALSE(fs::exists(t.dir.path() / "real" / "game.bak"));
   }
+  {  // A link on another file system: the backup beside it is a copy.
+    SaveBench t;
+    char shmTemplate[] = "/dev/shm/tarvello-test-XXXXXX";
+    if (fs::is_directory("/dev/shm") && ::mkdtemp(shmTemplate)) {
+      const fs::path shm = shmTemplate;
+      WriteBytes(t.dir.path() / "game.gba", "old");
+      fs::create_symlink(t.dir.path() / "game.gba", shm / "link.gba");
+      t.ws.OutputRomFileName = FromNativePath(shm / "link.gba");
+      SaveRom(t.ws);
+      EXPECT_EQ(ReadBytes(t.dir.path() / "game.gba"), "new content");
+      EXPECT_EQ(ReadBytes(shm / "link.bak"), "old");
+      fs::remove_all(shm);
+    }
+  }
   {  // A stamped name is derived from the file's name too.
     SaveBench t("YES", "NO");
     fs::create_directory(t.dir.path() / "proj.v2");
