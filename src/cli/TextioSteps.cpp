@@ -69,7 +69,7 @@ void RegisterTextioSteps(StepRegistry& r) {
                                   const bool correct = CheckArg(a, 1);
                                   const PointerKind kind = KindArg(a, 2);
                                   const auto shift = ShiftForNewAddress(ws, a[0]).value_or(0);
-                                  ShiftedPut(ws, ShiftArg(StepArgs{Digits(shift)}, 0), correct, kind);
+                                  ShiftedPut(ws, ShiftArg(StepArgs{ShiftFieldText(shift)}, 0), correct, kind);
                                 },
                                 {CheckAddress, CheckFlag, CheckPointerKind}});
 }

@@ -39,7 +39,7 @@ const ReportWords& Words() {
 Text FitLine(const Workspace& ws, const LineFit& fit) {
   const ReportWords& w = Words();
   const bool over = fit.need > fit.room;
-  return (over ? w.over : w.shorter) + FormatAddress(ws, fit.address) + w.need + Digits(fit.need) + w.room +
+  return (over ? w.over : w.shorter) + FormatAddressInMessage(ws, fit.address) + w.need + Digits(fit.need) + w.room +
          Digits(fit.room) + (over ? w.excess : w.visible) + Digits(over ? fit.need - fit.room : fit.room - fit.need);
 }
 

@@ -88,6 +88,12 @@ std::optional<std::int64_t> ShiftForNewAddress(const Workspace& ws, std::string_
   return ReadAddress(TrimSpaces(newAddress)) - first.address;
 }
 
+Text ShiftFieldText(std::int64_t shift) {
+  const std::int64_t size = shift < 0 ? -shift : shift;
+  const Text text = AddressText(size);
+  return text == Digits(size) ? Digits(shift) : text;
+}
+
 std::optional<std::int32_t> ReadShiftField(std::string_view text) {
   std::string_view s = TrimSpaces(text);
   if (s.empty()) return 0;

@@ -20,6 +20,9 @@ void ShiftedPut(Workspace& ws, std::int32_t shift, bool correctPointers, Pointer
 // address minus the first line's address now. Nothing when the first line has no space
 // (the shift field then keeps what it shows). An empty or non-numeric address reads as 0.
 std::optional<std::int64_t> ShiftForNewAddress(const Workspace& ws, std::string_view newAddress);
+// Such a shift as the field shows it: its digits, or "вне диапазона" when an address
+// past 32 bits went into it.
+Text ShiftFieldText(std::int64_t shift);
 
 // The shift as typed: decimal with an optional sign and fraction (rounded half away from
 // zero), or "&H" and hexadecimal digits; spaces around it are ignored and an empty field

@@ -106,7 +106,7 @@ void ShiftedPutForm::chkLeaveChangesInPerevodAddr_Click() {
 
 void ShiftedPutForm::fldNewAddr_Change() {
   if (const auto shift = ShiftForNewAddress(ws_, NumberText(fldNewAddr_->text())))
-    fldAddToAddr_->setText(toQString(Digits(*shift)));
+    fldAddToAddr_->setText(toQString(ShiftFieldText(*shift)));
 }
 
 void ShiftedPutForm::optPointerKind_Click() {

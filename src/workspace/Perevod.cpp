@@ -24,6 +24,11 @@ bool StartsWithCrLf(std::string_view s, size_t at) {
   return at + 1 < s.size() && s[at] == '\r' && s[at + 1] == '\n';
 }
 
+// Real addresses, shifted or not, stay far below this; the placeholder stays above it.
+bool PastAnyRealAddress(std::int64_t address) {
+  return address >= (std::int64_t{1} << 36);
+}
+
 }  // namespace
 
 std::int64_t ReadAddress(std::string_view field) {
@@ -51,9 +56,11 @@ PerevodLineParts ParsePerevodLine(std::string_view line) {
 }
 
 Text AddressText(std::int64_t address) {
-  // Real addresses, shifted or not, stay far below this; the placeholder stays above it.
-  constexpr std::int64_t kPastAnyRealAddress = std::int64_t{1} << 36;
-  return address >= kPastAnyRealAddress ? W("вне диапазона") : Digits(address);
+  return PastAnyRealAddress(address) ? W("вне диапазона") : Digits(address);
+}
+
+Text FormatAddressInMessage(const Workspace& ws, std::int64_t address) {
+  return PastAnyRealAddress(address) ? W("вне диапазона") : FormatAddress(ws, address);
 }
 
 Text AddressNum(std::int64_t address) {

@@ -31,6 +31,8 @@ Text AddressText(std::int64_t address);
 Text AddressNum(std::int64_t address);
 // Decimal, or "&H" and uppercase hex when UseHEXaddr is "YES".
 Text FormatAddress(const Workspace& ws, std::int64_t address);
+// FormatAddress for a message: "вне диапазона" for an address read past 32 bits.
+Text FormatAddressInMessage(const Workspace& ws, std::int64_t address);
 
 // A translation file's text as lines: runs of line breaks become one, a final line
 // break is dropped, an empty text gives no lines.

@@ -183,6 +183,9 @@ TEST(ShiftedPutForm, NewAddressFillsTheShift) {
   EXPECT_EQ(shift->text(), "3096");
   Type(newAddr, "10");
   EXPECT_EQ(shift->text(), "-990");
+  Type(newAddr, "99999999999");  // past 32 bits: no internal number shows
+  EXPECT_EQ(shift->text(), QString::fromUtf8("вне диапазона"));
+  Type(newAddr, "10");
   t.ws.PerevodArray = {"nospace"};
   Type(newAddr, "77");
   EXPECT_EQ(shift->text(), "-990");  // a first line without an address leaves the shift alone
