@@ -30,10 +30,20 @@ Text MakePerevodFile(int lines) {
   return text;
 }
 
-void BM_LoadPerevod(benchmark::State& state) {
-  const auto lines = static_cast<int>(state.range(0));
-  const fs::path file = BenchDir() / ("load" + std::to_string(lines) + ".txt");
-  std::ofstream(file, std::ios::binary) << MakePerevodFile(lines);
+// A translator's UTF-8 file of the same shape: Cyrillic text and LF line ends, so every
+// character is decoded and every line end normalised before the lines are split.
+std::string MakeUtf8PerevodFile(int lines) {
+  std::string text;
+  for (int i = 0; i < lines; ++i) {
+    text += std::to_string(16384 + i * 24) + " Строка номер " + std::to_string(i) + " текста игры\n";
+    if (i % 10 == 0) text += "\n\n";
+  }
+  return text;
+}
+
+void LoadPerevodFrom(benchmark::State& state, const std::string& name, const std::string& content) {
+  const fs::path file = BenchDir() / name;
+  std::ofstream(file, std::ios::binary) << content;
   NullHost host;
   Workspace ws(host);
   InitWorkspace(ws, FromNativePath(BenchDir()));
@@ -42,9 +52,20 @@ void BM_LoadPerevod(benchmark::State& state) {
     LoadPerevod(ws);
     benchmark::DoNotOptimize(ws.PerevodArray.data());
   }
-  state.SetComplexityN(lines);
+  state.SetComplexityN(state.range(0));
+}
+
+void BM_LoadPerevod(benchmark::State& state) {
+  const auto lines = static_cast<int>(state.range(0));
+  LoadPerevodFrom(state, "load" + std::to_string(lines) + ".txt", MakePerevodFile(lines));
 }
 BENCHMARK(BM_LoadPerevod)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void BM_LoadPerevodUtf8(benchmark::State& state) {
+  const auto lines = static_cast<int>(state.range(0));
+  LoadPerevodFrom(state, "load-utf8-" + std::to_string(lines) + ".txt", MakeUtf8PerevodFile(lines));
+}
+BENCHMARK(BM_LoadPerevodUtf8)->RangeMultiplier(10)->Range(1000, 100000)->Unit(benchmark::kMillisecond)->Complexity();
 
 void BM_SavePerevod(benchmark::State& state) {
   const auto lines = static_cast<int>(state.range(0));

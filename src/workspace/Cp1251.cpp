@@ -64,6 +64,10 @@ std::optional<char32_t> NextUtf8(std::string_view s, size_t& pos) {
     if ((b & 0xC0) != 0x80) return std::nullopt;
     cp = (cp << 6) | (b & 0x3F);
   }
+  // A longer form than the character needs is no UTF-8: it would smuggle in a line end
+  // or an ASCII character past every check made on the bytes.
+  static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kShortest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
   pos += 1 + extra;
   return cp;
 }

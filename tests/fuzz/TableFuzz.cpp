@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NullHost host;
   Workspace ws(host);
   try {
-    ApplyTableText(ws, std::string_view(reinterpret_cast<const char*>(data), size));
+    const DecodedTextFile file = DecodeTextFile(std::string_view(reinterpret_cast<const char*>(data), size));
+    ApplyTableText(ws, file.text, file.foreign);
   } catch (const OperationError&) {
     if (!ws.CharTable.empty()) __builtin_trap();
     return 0;

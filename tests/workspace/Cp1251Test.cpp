@@ -54,6 +54,9 @@ TEST(Cp1251, CharactersOutsideTheCodePageAreRefused) {
   EXPECT_FALSE(cp1251::FromUtf8("caf\xC3\xA9").has_value());  // é
   EXPECT_FALSE(cp1251::FromUtf8("\xD0").has_value());         // cut sequence
   EXPECT_FALSE(cp1251::FromUtf8("\xFF").has_value());
+  for (const char* malformed :
+       {"\xC0\x8A", "\xE0\x80\x8D", "\xED\xA0\x80", "\xF4\x90\x80\x80"})  // overlong, surrogate, too high
+    EXPECT_FALSE(cp1251::FromUtf8(malformed).has_value()) << cp1251::ToUtf8(malformed);
   EXPECT_EQ(cp1251::FromUtf8("\xD0\x9F\xD1\x80\xD0\xB8"), Text("\xCF\xF0\xE8"));  // При
 }
 
