@@ -1,8 +1,11 @@
 // Loading and saving the files a translator works with, at the sizes of real work.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "workspace/Files.h"
 #include "workspace/Perevod.h"
@@ -99,5 +102,42 @@ void BM_LoadRom(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
 }
 BENCHMARK(BM_LoadRom)->Arg(1 << 20)->Arg(32 << 20)->Unit(benchmark::kMillisecond);
+
+// The first load of a program: a fresh workspace each time, so no buffer is reused.
+void BM_LoadRomFresh(benchmark::State& state) {
+  const auto size = static_cast<size_t>(state.range(0));
+  const fs::path file = BenchDir() / ("rom" + std::to_string(size) + ".gba");
+  std::ofstream(file, std::ios::binary) << std::string(size, '\x5A');
+  NullHost host;
+  for (auto _ : state) {
+    Workspace ws(host);
+    ws.InputRomFileName = FromNativePath(file);
+    LoadRom(ws);
+    benchmark::DoNotOptimize(ws.RomImage.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+BENCHMARK(BM_LoadRomFresh)->Arg(32 << 20)->Unit(benchmark::kMillisecond);
+
+// What LoadRom is measured against: open, read(2) the whole file into a new buffer, close.
+void BM_PlainFileRead(benchmark::State& state) {
+  const auto size = static_cast<size_t>(state.range(0));
+  const fs::path file = BenchDir() / ("rom" + std::to_string(size) + ".gba");
+  std::ofstream(file, std::ios::binary) << std::string(size, '\x5A');
+  for (auto _ : state) {
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    std::unique_ptr<char[]> buffer(new char[size]);
+    size_t got = 0;
+    while (got < size) {
+      const ssize_t n = ::read(fd, buffer.get() + got, size - got);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    benchmark::DoNotOptimize(buffer.get());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
+}
+BENCHMARK(BM_PlainFileRead)->Arg(32 << 20)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -82,23 +82,29 @@ void ApplyIps(Workspace& ws) {
 void SaveIpsAs(Workspace& ws) {
   // Nothing loaded or generated: an empty file would replace a good patch.
   if (!ws.IpsLoaded) return ShowRefusal(ws, W("IPS еще не загружен"));
-  if (ws.OutputIPSFileName.empty()) {
-    const Text name = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить IPS как..."), W(kIpsFilter));
+  if (SavePatchFile(ws, ws.OutputIPSFileName, W("Сохранить IPS как..."), W(kIpsFilter), "IPS", ws.IpsImage))
+    ws.IpsChanged = false;
+}
+
+bool SavePatchFile(Workspace& ws, Text& name, const Text& title, const Text& filter, const Text& kind,
+                   std::string_view bytes) {
+  if (name.empty()) {
+    name = ChooseFileName(ws, FileRequest::Kind::Save, title, filter);
     if (name.empty()) {
-      AppendLog(ws, W("Не указано имя файла для сохранения, IPS не сохранен"));
+      AppendLog(ws, W("Не указано имя файла для сохранения, ") + kind + W(" не сохранен"));
       MarkNotDone(ws);
-      return;
+      return false;
     }
-    ws.OutputIPSFileName = name;
   }
   try {
-    const bool replacing = FileExists(ws.OutputIPSFileName);
+    const bool replacing = FileExists(name);
     // The old file goes only when the new one is complete: the write's rename replaces it.
-    WriteFileAtomically(ws.OutputIPSFileName, ws.IpsImage);
-    if (replacing) AppendLog(ws, W("враги убили старый файл ") + ws.OutputIPSFileName + ":-)");
-    AppendLog(ws, W("IPS сохранен в ") + ws.OutputIPSFileName);
-    ws.IpsChanged = false;
+    WriteFileAtomically(name, bytes);
+    if (replacing) AppendLog(ws, W("враги убили старый файл ") + name + ":-)");
+    AppendLog(ws, kind + W(" сохранен в ") + name);
+    return true;
   } catch (...) {
     LogOperationError(ws);
+    return false;
   }
 }

@@ -10,6 +10,11 @@ void LoadIps(Workspace& ws);
 void ApplyIps(Workspace& ws);
 void SaveIpsAs(Workspace& ws);
 
+// A patch file written whole (temporary file, rename; no backup) to `name`, asked for with
+// a save dialog when empty. `kind` ("IPS", "BPS") names it in the log. True when written.
+bool SavePatchFile(Workspace& ws, Text& name, const Text& title, const Text& filter, const Text& kind,
+                   std::string_view bytes);
+
 // A refusal: the message box (OK) and the same line in the log.
 void IpsRefusal(Workspace& ws, const Text& text);
 // The checks every reader of IpsImage makes before its scan: not empty, and "PATCH" first.

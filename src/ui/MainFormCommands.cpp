@@ -1,9 +1,13 @@
 #include "ui/MainFormCommands.h"
 
+#include <utility>
+
+#include "ips/BpsFile.h"
 #include "ips/IpsFile.h"
 #include "ips/IpsFromPerevod.h"
 #include "ips/IpsText.h"
 #include "ips/MagicIps.h"
+#include "ips/RomCompare.h"
 #include "processing/Dictionary.h"
 #include "processing/GroupAndSort.h"
 #include "processing/Merge.h"
@@ -120,6 +124,23 @@ void GenerateAndSaveIps(Workspace& ws) {
   if (ws.IpsImage.size() > 5) SaveIpsAs(ws);
 }
 
+// Both ROM files are asked for; the patch's name is asked after the comparison, each time,
+// and a cancelled dialog leaves the name the settings held.
+MenuHandler CompareAsked(void (*compare)(Workspace&, const Text&, const Text&)) {
+  return [compare](MainForm& form, const Text&) {
+    Workspace& ws = form.workspace();
+    const Text input = AskName(ws, FileRequest::Kind::Open, "Загрузить Входной ROM...", kRomFilter);
+    if (input.empty()) return;
+    const Text output = AskName(ws, FileRequest::Kind::Open, "Загрузить Выходной ROM...", kRomFilter);
+    if (output.empty()) return;
+    const Text ips = std::exchange(ws.OutputIPSFileName, Text());
+    const Text bps = std::exchange(ws.OutputBPSFileName, Text());
+    compare(ws, input, output);
+    if (ws.OutputIPSFileName.empty()) ws.OutputIPSFileName = ips;
+    if (ws.OutputBPSFileName.empty()) ws.OutputBPSFileName = bps;
+  };
+}
+
 void SavePerevodAsked(MainForm& form, const Text&) {
   Workspace& ws = form.workspace();
   if (ws.PerevodFileName.empty()) {
@@ -148,8 +169,7 @@ MenuHandler GenerateTableAsked(Operation generate) {
     Workspace& ws = form.workspace();
     if (!generate) return LogNotAvailable(ws, caption);
     // A cancelled dialog keeps the name of the previous run.
-    const Text chosen =
-        AskName(ws, FileRequest::Kind::Save, "Сохранить сгенерированную таблицу в...", kGenTableFilter);
+    const Text chosen = AskName(ws, FileRequest::Kind::Save, "Сохранить сгенерированную таблицу в...", kGenTableFilter);
     if (!chosen.empty()) ws.GenTableFileName = chosen;
     generate(ws);
   };
@@ -194,6 +214,11 @@ std::vector<MenuEntry> MainMenuEntries() {
        Save("Сохранить таблицу как...", kTableSaveFilter, &Workspace::TableFileName, SaveTable, Before::Clear)},
       {2, "menuSavePerevodAsIPS", "Перевод как IPS",
        Save("Сохранить перевод в формате IPS как...", kPatchFilter, &Workspace::OutputIPSFileName, GenerateAndSaveIps)},
+      {2, "menuSaveBPS", "Изменения ROM как BPS",
+       Save("Сохранить изменения ROM как BPS...", kBpsFilter, &Workspace::OutputBPSFileName, SaveBps)},
+      {2, "menuSavePerevodAsBPS", "Перевод как BPS...",
+       Save("Сохранить перевод в формате BPS как...", kBpsFilter, &Workspace::OutputBPSFileName,
+            GenerateBpsFromPerevod)},
       {2, "menuSavePerevodAsNoPointers", "Translation as (только текст)", SavePerevodTextOnlyAsked},
       {2, "menuSaveTRVocAs", "Словарь перевода как",
        Save("Сохранить словарь как...", kDictionaryFilter, &Workspace::TRVocabularyFile, SaveTRVocabulary,
@@ -209,9 +234,12 @@ std::vector<MenuEntry> MainMenuEntries() {
       {1, "menuTableEditor", "Редактор таблиц", Show("TableEditForm", Make<TableEditForm>)},
       {1, "menuExtractTextFromIPS", "Извлечь текст из IPS", Run(ExtractTextFromIps)},
       {1, "menuApplyIPS", "Применить IPS к ROM", Run(ApplyIps)},
+      {1, "menuApplyBPS", "Применить BPS к ROM",
+       Open("Загрузить BPS...", kBpsFilter, &Workspace::BPSFileName, ApplyBps)},
       {1, "menuGenerateIPSfromTranslation", "Генерировать IPS из перевода", Run(GenerateIpsFromPerevod)},
       {1, "menuMakeMagicIPS", "Генерировать Magic IPS", Run(MakeMagicIps)},
-      {1, "menuCompareROMSandMakeIPS", "Сравнить Входной и Выходной ROM и создать IPS", {}, nullptr, false},
+      {1, "menuCompareROMSandMakeIPS", "Сравнить Входной и Выходной ROM и создать IPS", CompareAsked(CompareRomsToIps)},
+      {1, "menuCompareROMSandMakeBPS", "Сравнить Входной и Выходной ROM и создать BPS", CompareAsked(CompareRomsToBps)},
       {1, "menuTableGen", "Генератор таблиц", GenerateTableAsked(GenerateTable)},
       {1, "menuAppendFiles", "Склеить файлы перевода",
        OpenSeveral("Какие файлЫ перевода будем склеивать в один...",

@@ -206,6 +206,20 @@ std::uintmax_t FileSize(const Text& name) {
 }
 
 Text ReadWholeFile(const Text& name) {
+  Text data;
+  ReadWholeFileInto(name, data);
+  return data;
+}
+
+void ReserveImage(Text& data, size_t size) {
+  if (data.capacity() >= size) return;
+  Text fresh;
+  fresh.reserve(size);
+  AdviseHugePages(fresh.data(), fresh.capacity());
+  data.swap(fresh);
+}
+
+void ReadWholeFileInto(const Text& name, Text& data) {
   // O_NONBLOCK: a FIFO given as a file name must not hang the program in open().
   Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) throw FileError(errno, name);
@@ -213,10 +227,11 @@ Text ReadWholeFile(const Text& name) {
   if (::fstat(fd.get(), &st) != 0) throw FileError(errno, name);
   if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, name);
   if (!S_ISREG(st.st_mode)) throw OperationError(kErrNotRegularFile, W("это не обычный файл: ") + name);
-  Text data;
-  data.reserve(static_cast<size_t>(st.st_size));
-  AdviseHugePages(data.data(), data.capacity());
-  data.resize(static_cast<size_t>(st.st_size));
+  const auto size = static_cast<size_t>(st.st_size);
+  ReserveImage(data, size);
+  // Only the part beyond the buffer's old length is cleared first: a reload of the same
+  // size reads straight over the old bytes.
+  data.resize(size);
   size_t got = 0;
   // The size is a hint: a file that grows or shrinks while we read is read to its end.
   for (;;) {
@@ -241,7 +256,6 @@ Text ReadWholeFile(const Text& name) {
     got += static_cast<size_t>(n);
   }
   data.resize(got);
-  return data;
 }
 
 void WriteFileAtomically(const Text& name, std::string_view data) {

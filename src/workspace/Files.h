@@ -24,6 +24,12 @@ bool RegularFileExists(const Text& name);
 std::uintmax_t FileSize(const Text& name);
 
 Text ReadWholeFile(const Text& name);
+// ReadWholeFile into a buffer that is reused when it is large enough. On a failure part
+// way, `data` may hold part of the new bytes.
+void ReadWholeFileInto(const Text& name, Text& data);
+// Room for an image of `size` bytes, in huge pages where the system gives them; a buffer
+// that must grow for it loses what it held.
+void ReserveImage(Text& data, size_t size);
 void WriteFileAtomically(const Text& name, std::string_view data);
 // The file keeps all it held; `data` follows its last byte.
 void AppendFileAtomically(const Text& name, std::string_view data);

@@ -16,11 +16,12 @@ const char kRomFilter[] = "GameBoy ROM (*.gb;*.gbc;*.gba)|*.gb;*.gbc;*.gba|Вс�
 void LoadRom(Workspace& ws) {
   if (!CheckFileExists(ws, ws.InputRomFileName, W("ROM Файл"))) return;
   try {
-    Text image = ReadWholeFile(ws.InputRomFileName);
-    // assign() reuses the working copy's buffer, so reloading a ROM of the same size
-    // allocates only the one buffer the file is read into.
-    ws.RomWorkImage.assign(image);
-    ws.RomImage.swap(image);
+    // Both images keep their buffers when the new file fits them, so a reload touches no
+    // fresh memory; the original shares RomImage's bytes until a commit changes them.
+    ReadWholeFileInto(ws.InputRomFileName, ws.RomImage);
+    ws.RomOriginalShared = true;
+    ReserveImage(ws.RomWorkImage, ws.RomImage.size());
+    ws.RomWorkImage.assign(ws.RomImage);
     AppendLog(ws, W("Загрузили ROM: ") + ws.InputRomFileName);
     ws.RomLoaded = true;
   } catch (...) {
@@ -94,7 +95,17 @@ void SaveReplacing(Workspace& ws, Text& name, std::string_view data) {
   for (const Text& line : target.logLines) AppendLog(ws, line);
 }
 
+std::string_view RomOriginalImage(const Workspace& ws) {
+  return ws.RomOriginalShared ? ws.RomImage : ws.RomOriginalBytes;
+}
+
 void CommitRomWorkImage(Workspace& ws) {
+  // The first change after a load is when the original gets a buffer of its own: it takes
+  // RomImage's whole, and RomImage takes the spare one.
+  if (ws.RomOriginalShared) {
+    ws.RomOriginalBytes.swap(ws.RomImage);
+    ws.RomOriginalShared = false;
+  }
   ws.RomImage = ws.RomWorkImage;
   ws.RomChanged = true;
 }

@@ -32,3 +32,6 @@ Text BackupName(const Text& name);
 
 // A modifying operation that finished commits its working copy.
 void CommitRomWorkImage(Workspace& ws);
+
+// The ROM file's bytes as the last LoadRom read them, whatever has been committed since.
+std::string_view RomOriginalImage(const Workspace& ws);

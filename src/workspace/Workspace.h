@@ -59,6 +59,11 @@ struct Workspace {
   // ROM
   Text RomImage;      // as loaded and as last committed; readers use this one
   Text RomWorkImage;  // modifying operations write here, then commit it whole
+  // The file's bytes as loaded (read them through RomOriginalImage()). Copy on write: until
+  // a commit first changes RomImage, the original is RomImage itself and this holds only
+  // a spare buffer, so a load copies nothing for it.
+  Text RomOriginalBytes;
+  bool RomOriginalShared = true;
   Text InputRomFileName;
   Text OutputRomFileName;
   bool RomLoaded = false;

@@ -1,0 +1,52 @@
+#pragma once
+// The BPS patch format: "BPS1", the source and target sizes, metadata, the actions that
+// build the target, and three CRC32s. Every reader of a patch goes through ReadBpsPatch
+// and ApplyBpsPatch, which check each number and each action against the bytes they were
+// given; the encoder is linear (the target walked once against the source at the same
+// offset), which is what in-place text edits want.
+#include <cstdint>
+#include <string_view>
+
+#include "workspace/Cp1251.h"
+
+inline constexpr std::string_view kBpsMagic = "BPS1";
+// The three checksums at the end.
+inline constexpr size_t kBpsFooterSize = 12;
+// The general error line's number for a patch that is not a whole, valid BPS.
+inline constexpr int kErrBadBps = 1201;
+
+// zlib's CRC32 (polynomial 0xEDB88320, inverted in and out).
+std::uint32_t Crc32(std::string_view data);
+
+// A patch whose frame has been checked: magic, header numbers, metadata and the patch's
+// own CRC. `actions` lies inside the bytes the patch was read from.
+struct BpsPatch {
+  std::uint64_t sourceSize = 0;
+  std::uint64_t targetSize = 0;
+  std::string_view metadata;
+  std::string_view actions;
+  std::uint32_t sourceCrc = 0;
+  std::uint32_t targetCrc = 0;
+};
+
+// Throws OperationError(kErrBadBps) naming what is wrong.
+BpsPatch ReadBpsPatch(std::string_view patch);
+
+// Walks every action against the sizes the patch states, writing nothing: a patch that
+// passes reads nothing outside a source of `sourceSize` bytes and builds exactly
+// `targetSize` bytes. Throws OperationError(kErrBadBps) naming the first fault.
+void CheckBpsActions(const BpsPatch& patch);
+
+// The target built from `source`; each action is checked again against the real source,
+// which may differ from the size the patch states. The target CRC is left to the caller.
+Text ApplyBpsPatch(const BpsPatch& patch, std::string_view source);
+
+// A patch that turns `source` into `target`, with empty metadata.
+Text CreateBps(std::string_view source, std::string_view target);
+
+// The length of the stretch from `pos` on where `target` agrees with `source` at the same
+// offsets (0 past the end of either); the encoders of both patch formats walk with it.
+size_t EqualRun(std::string_view source, std::string_view target, size_t pos);
+
+// The patch number's encoding: 7 bits a byte, lowest first, the top bit ending it.
+void AppendBpsNumber(Text& out, std::uint64_t n);

@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "IpsFixture.h"
+#include "TestBps.h"
+#include "ips/Bps.h"
+#include "ips/BpsFile.h"
+#include "textio/Insertion.h"
+#include "workspace/Errors.h"
+#include "workspace/Rom.h"
+
+namespace {
+
+using Rng = std::mt19937_64;
+
+std::string RandomBytes(Rng& rng, size_t n) {
+  std::string out(n, '\0');
+  for (auto& c : out) c = static_cast<char>(rng());
+  return out;
+}
+
+// A target made from the source the ways a ROM changes: edits in place (new bytes and
+// runs of one byte), growth, shrinking, or something else entirely.
+std::string Changed(Rng& rng, const std::string& source) {
+  std::string t = source;
+  const auto pick = [&rng](size_t n) { return n == 0 ? 0 : static_cast<size_t>(rng() % n); };
+  const size_t edits = pick(40);
+  for (size_t e = 0; e < edits && !t.empty(); ++e) {
+    const size_t at = pick(t.size());
+    const size_t len = std::min(t.size() - at, 1 + pick(rng() % 4 == 0 ? 300 : 16));
+    if (rng() % 3 == 0)
+      t.replace(at, len, std::string(len, static_cast<char>(rng())));
+    else
+      t.replace(at, len, RandomBytes(rng, len));
+  }
+  switch (rng() % 5) {
+    case 0: t += RandomBytes(rng, pick(500)); break;
+    case 1: t += std::string(pick(500), static_cast<char>(rng())); break;
+    case 2: t.resize(pick(t.size() + 1)); break;
+    case 3:
+      if (rng() % 4 == 0) t = RandomBytes(rng, pick(2000));
+      break;
+    default: break;
+  }
+  return t;
+}
+
+void ExpectRoundTrip(const std::string& source, const std::string& target, bool reference = true) {
+  const Text patch = CreateBps(source, target);
+  const BpsPatch read = ReadBpsPatch(patch);
+  EXPECT_EQ(read.sourceSize, source.size());
+  EXPECT_EQ(read.targetSize, target.size());
+  EXPECT_EQ(read.sourceCrc, TestCrc(source));
+  EXPECT_EQ(read.targetCrc, TestCrc(target));
+  EXPECT_TRUE(read.metadata.empty());
+  EXPECT_NO_THROW(CheckBpsActions(read));
+  EXPECT_EQ(ApplyBpsPatch(read, source), target);
+  // The tests' own applier agrees, so the encoder is right by the format, not only by our reader.
+  if (reference) {
+    EXPECT_EQ(TestApply(patch, source), target);
+  }
+  // Linear: never more than the new bytes plus a few header bytes per change.
+  EXPECT_LE(patch.size(), 4 + 30 + 12 + target.size() + target.size() / 2 + 8);
+}
+
+TEST(BpsFormat, NumbersHaveOneEncodingEach) {
+  const std::pair<std::uint64_t, std::string> cases[] = {{0, "\x80"},
+                                                         {127, "\xFF"},
+                                                         {128, std::string("\x00\x80", 2)},
+                                                         {16511, "\x7F\xFF"},
+                                                         {16512, std::string("\x00\x00\x80", 3)}};
+  for (const auto& [n, bytes] : cases) {
+    Text out;
+    AppendBpsNumber(out, n);
+    EXPECT_EQ(out, bytes) << n;
+  }
+  for (std::uint64_t n : {std::uint64_t{0}, std::uint64_t{1} << 35, UINT64_MAX - 1, UINT64_MAX}) {
+    Text out;
+    AppendBpsNumber(out, n);
+    EXPECT_EQ(out, TestNumber(n));
+    // A header carrying the number as the source size reads it back.
+    const std::string patch = "BPS1" + out + TestNumber(0) + TestNumber(0);
+    EXPECT_EQ(ReadBpsPatch(patch + TestLe32(0) + TestLe32(0) + TestLe32(TestCrc(patch + TestLe32(0) + TestLe32(0))))
+                  .sourceSize,
+              n);
+  }
+}
+
+TEST(BpsFormat, RandomPairsRoundTrip) {
+  Rng rng(1234);
+  for (int i = 0; i < 600; ++i) {
+    const std::string source = RandomBytes(rng, static_cast<size_t>(rng() % (i % 10 == 0 ? 5 : 3000)));
+    ExpectRoundTrip(source, Changed(rng, source));
+  }
+  ExpectRoundTrip("", "");
+  ExpectRoundTrip("abc", "");
+  ExpectRoundTrip("", std::string(100, 'z'));
+}
+
+TEST(BpsFormat, Large32MiBPairRoundTrips) {
+  Rng rng(99);
+  std::string source = RandomBytes(rng, 1u << 20);
+  while (source.size() < (32u << 20)) source += source;
+  std::string target = source;
+  for (int e = 0; e < 2000; ++e) {
+    const size_t n = 1 + rng() % 64;
+    target.replace(rng() % (target.size() - n), n, RandomBytes(rng, n));
+  }
+  target += std::string(70000, '\0');
+  ExpectRoundTrip(source, target, false);
+}
+
+TEST(BpsFormat, RepeatedBytesBecomeTargetCopies) {
+  const std::string source(1000, 'a');
+  std::string target = source;
+  target.replace(100, 500, std::string(500, 'b'));
+  const Text patch = CreateBps(source, target);
+  EXPECT_LT(patch.size(), 40u);
+  EXPECT_EQ(ApplyBpsPatch(ReadBpsPatch(patch), source), target);
+}
+
+// Each bad patch is named and refused; what it claims is never built.
+TEST(BpsFormat, BadPatchesAreRefusedWithTheirFault) {
+  const std::string src = "0123456789";
+  const std::string tgt = "0123X56789";
+  const std::string reads = TestAction(0, 4) + TestAction(1, 1) + "X" + TestAction(0, 5);
+  struct Case {
+    std::string patch;
+    const char* fault;
+  };
+  std::string overflow = "BPS1" + std::string(10, '\x7F') + "\x80" + TestNumber(0) + TestNumber(0);
+  overflow += TestLe32(0) + TestLe32(0);
+  overflow += TestLe32(TestCrc(overflow));
+  const Case cases[] = {
+      {"BPS2" + TestBpsFrame(src, tgt, reads).substr(4), "это не BPS файл"},
+      {"BPS1", "файл обрезан"},
+      {overflow, "число не помещается в 64 бита"},
+      {TestBpsFrame(src, tgt, TestAction(0, 11)), "пишет за концом результата"},
+      {TestBpsFrame(src, src + "!", TestAction(0, 11)), "читает за концом исходного файла"},
+      {TestBpsFrame(src, tgt, TestAction(2, 2) + TestNumber(1 << 1 | 1)), "до его начала"},
+      {TestBpsFrame(src, tgt, TestAction(2, 3) + TestNumber(9 << 1)), "копирование читает за концом"},
+      {TestBpsFrame(src, tgt, TestAction(3, 1) + TestNumber(0)), "еще не записанные"},
+      {TestBpsFrame(src, tgt, TestAction(1, 1) + "0" + TestAction(3, 1) + TestNumber(2)), "еще не записанные"},
+      {TestBpsFrame(src, tgt, TestAction(0, 4)), "кончились раньше"},
+      {TestBpsFrame(src, tgt, TestAction(1, 5) + "01"), "обрезан посреди новых байтов"},
+      {TestBpsFrame(src, tgt, std::string(1, '\x01')), "обрезан посреди числа"},
+  };
+  for (const Case& c : cases) {
+    try {
+      CheckBpsActions(ReadBpsPatch(c.patch));
+      ADD_FAILURE() << c.fault;
+    } catch (const OperationError& e) {
+      EXPECT_EQ(e.number(), kErrBadBps);
+      EXPECT_NE(e.description().find(W(c.fault)), Text::npos) << c.fault << ": " << cp1251::ToUtf8(e.description());
+    }
+  }
+  // Cut anywhere or any byte changed: the patch's own checksum catches it.
+  const std::string good = TestBpsFrame(src, tgt, reads);
+  ASSERT_EQ(ApplyBpsPatch(ReadBpsPatch(good), src), tgt);
+  for (size_t n = 0; n < good.size(); ++n) {
+    EXPECT_THROW(ReadBpsPatch(good.substr(0, n)), OperationError) << n;
+    std::string flipped = good;
+    flipped[n] = static_cast<char>(flipped[n] ^ 0x10);
+    EXPECT_THROW(ReadBpsPatch(flipped), OperationError) << n;
+  }
+}
+
+class BpsOperations : public IpsTest {
+ protected:
+  // A ROM loaded from a file, so RomOriginalImage is what LoadRom kept.
+  void loadRom(const std::string& bytes) {
+    WriteBytes(b.dir.path() / "rom.gb", bytes);
+    ws.InputRomFileName = b.dir.file("rom.gb");
+    LoadRom(ws);
+  }
+  void commit(const std::string& bytes) {
+    ws.RomWorkImage = bytes;
+    CommitRomWorkImage(ws);
+  }
+  std::string patchFile(const std::string& name) { return ReadBytes(b.dir.path() / name); }
+  void applyFile(const std::string& patch) {
+    WriteBytes(b.dir.path() / "p.bps", patch);
+    ws.BPSFileName = b.dir.file("p.bps");
+    ApplyBps(ws);
+  }
+};
+
+TEST_F(BpsOperations, SaveBpsTakesTheRomAsLoadedToTheCurrentOne) {
+  const std::string original = Pattern(5000);
+  loadRom(original);
+  ws.OutputBPSFileName = b.dir.file("same.bps");
+  SaveBps(ws);  // nothing changed yet: a valid patch that changes nothing
+  EXPECT_EQ(TestApply(patchFile("same.bps"), original), original);
+  commit(original.substr(0, 100) + "new text" + original.substr(108) + "grown");
+  commit(ws.RomImage.substr(0, 4000) + "x");
+  EXPECT_EQ(RomOriginalImage(ws), original);
+  ws.OutputBPSFileName = b.dir.file("changes.bps");
+  SaveBps(ws);
+  EXPECT_EQ(TestApply(patchFile("changes.bps"), original), ws.RomImage);
+  EXPECT_TRUE(logged(W("BPS сохранен в ") + ws.OutputBPSFileName));
+  // Another load replaces the original.
+  loadRom("other");
+  EXPECT_EQ(RomOriginalImage(ws), "other");
+}
+
+TEST_F(BpsOperations, ApplyBpsCommitsOrChangesNothing) {
+  const std::string original = Pattern(3000);
+  const std::string changed = original.substr(0, 2000) + std::string(1500, '\xFF');
+  loadRom(original);
+  applyFile(CreateBps(original, changed));
+  EXPECT_EQ(ws.RomImage, changed);
+  EXPECT_EQ(ws.RomWorkImage, changed);
+  EXPECT_TRUE(ws.RomChanged);
+
+  // A bad patch, a ROM it was not made for with No, a target CRC that does not match:
+  // the ROM stays as it was and RomChanged is not set.
+  std::string badTarget = TestBpsFrame(changed, changed, TestAction(0, changed.size()));
+  badTarget.replace(badTarget.size() - 8, 4, TestLe32(1));
+  badTarget.replace(badTarget.size() - 4, 4, TestLe32(TestCrc(badTarget.substr(0, badTarget.size() - 4))));
+  const std::string cut = CreateBps(changed, original);
+  host.answers.push_back(Answer::No);
+  for (const std::string& patch : {cut.substr(0, cut.size() - 1), CreateBps(original, changed), badTarget}) {
+    ws.RomChanged = false;
+    applyFile(patch);
+    EXPECT_EQ(ws.RomImage, changed);
+    EXPECT_EQ(ws.RomWorkImage, changed);
+    EXPECT_FALSE(ws.RomChanged);
+  }
+  EXPECT_EQ(host.failures, 2);
+  // The wrong-ROM question names both ROMs; Yes applies all the same.
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text.find(W("BPS сделан для другого ROM. Применить всё равно?")), 0u);
+  EXPECT_NE(host.messages[0].text.find("3000"), Text::npos);
+  EXPECT_NE(host.messages[0].text.find("3500"), Text::npos);
+  host.answers.push_back(Answer::Yes);
+  applyFile(TestBpsFrame(original, "all new", TestAction(1, 7) + "all new"));
+  EXPECT_EQ(ws.RomImage, "all new");
+}
+
+// Lines above 16 MiB, where no IPS record reaches: the patch gives the ROM that the
+// insertion and a save give, and the workspace's images are not touched.
+TEST_F(BpsOperations, PatchFromTranslationEqualsInsertedRom) {
+  const std::string original = Pattern((16u << 20) + 4096);
+  loadRom(original);
+  setLetterTable();
+  ws.PerevodArray = {"&H1000010 HELLO", "no space here", "5 AB", "&H1000F00 WORLD"};
+  ws.PerevodLoaded = true;
+  ws.OutputBPSFileName = b.dir.file("t.bps");
+  GenerateBpsFromPerevod(ws);
+  EXPECT_EQ(ws.RomImage, original);
+  EXPECT_EQ(ws.RomWorkImage, original);
+  EXPECT_FALSE(ws.RomChanged);
+  ASSERT_TRUE(PutPerevodInRom(ws, 0));
+  ws.OutputRomFileName = b.dir.file("saved.gb");
+  SaveRom(ws);
+  EXPECT_EQ(TestApply(patchFile("t.bps"), original), ReadBytes(b.dir.path() / "saved.gb"));
+
+  // An insertion that stops part way writes no patch.
+  ws.PerevodArray.push_back("&H2000000 FAR");
+  ws.OutputBPSFileName = b.dir.file("none.bps");
+  GenerateBpsFromPerevod(ws);
+  EXPECT_FALSE(std::filesystem::exists(b.dir.path() / "none.bps"));
+  EXPECT_EQ(host.failures, 1);
+}
+
+}  // namespace
