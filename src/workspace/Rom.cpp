@@ -100,12 +100,16 @@ std::string_view RomOriginalImage(const Workspace& ws) {
 }
 
 void CommitRomWorkImage(Workspace& ws) {
+  ReplaceRomImage(ws, ws.RomWorkImage);
+  ws.RomChanged = true;
+}
+
+void ReplaceRomImage(Workspace& ws, const Text& image) {
   // The first change after a load is when the original gets a buffer of its own: it takes
   // RomImage's whole, and RomImage takes the spare one.
   if (ws.RomOriginalShared) {
     ws.RomOriginalBytes.swap(ws.RomImage);
     ws.RomOriginalShared = false;
   }
-  ws.RomImage = ws.RomWorkImage;
-  ws.RomChanged = true;
+  ws.RomImage = image;
 }

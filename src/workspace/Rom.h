@@ -32,6 +32,8 @@ Text BackupName(const Text& name);
 
 // A modifying operation that finished commits its working copy.
 void CommitRomWorkImage(Workspace& ws);
+// Every write of RomImage goes through here, so the ROM as loaded stays as it was.
+void ReplaceRomImage(Workspace& ws, const Text& image);
 
 // The ROM file's bytes as the last LoadRom read them, whatever has been committed since.
 std::string_view RomOriginalImage(const Workspace& ws);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "workspace/Log.h"
+#include "workspace/Rom.h"
 
 namespace {
 
@@ -119,5 +120,5 @@ void CheckHeaderBeforeSave(Workspace& ws) {
   if (!AnyMismatch(HeaderChecksums(work))) return;
   const bool committed = work == ws.RomImage;
   FixHeaderChecksumsIn(ws, work);
-  if (committed) ws.RomImage = work;
+  if (committed) ReplaceRomImage(ws, work);
 }
