@@ -58,6 +58,7 @@ bool SourceAccepted(Workspace& ws, const BpsPatch& patch) {
                         SizeAndCrc(patch.sourceSize, patch.sourceCrc);
   if (ws.host->message(question, Buttons::YesNo, Icon::Exclamation) == Answer::Yes) return true;
   AppendLog(ws, W("BPS не применен: он сделан для другого ROM"));
+  MarkNotDone(ws);
   return false;
 }
 

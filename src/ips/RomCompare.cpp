@@ -154,7 +154,7 @@ void CompareRomsToIps(Workspace& ws, const Text& input, const Text& output) {
     const Text question = RefusalText(diff.refusal) + "\r\n" + W("Создать BPS?");
     if (ws.host->message(question, Buttons::YesNo, Icon::Exclamation) != Answer::Yes) {
       AppendLog(ws, W("IPS не создан: ") + RefusalText(diff.refusal));
-      return;
+      return MarkNotDone(ws);
     }
     LogCompared(ws, input, output);
     SaveBpsOf(ws, in, out);
