@@ -40,6 +40,8 @@ void CheckBpsActions(const BpsPatch& patch);
 // The target built from `source`; each action is checked again against the real source,
 // which may differ from the size the patch states. The target CRC is left to the caller.
 Text ApplyBpsPatch(const BpsPatch& patch, std::string_view source);
+// The same into `target`, whose buffer is reused; on a failure `target` is untouched.
+void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Text& target);
 
 // A patch that turns `source` into `target`, with empty metadata.
 Text CreateBps(std::string_view source, std::string_view target);

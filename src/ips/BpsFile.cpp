@@ -115,10 +115,13 @@ void ApplyBps(Workspace& ws) {
   }
   if (!SourceAccepted(ws, patch)) return;
   try {
-    Text target = ApplyBpsPatch(patch, ws.RomImage);
-    if (Crc32(target) != patch.targetCrc)
+    // Built in the work image, whose buffer a loaded ROM already has; a target that does
+    // not match its checksum leaves it as RomImage again.
+    ApplyBpsPatchInto(patch, ws.RomImage, ws.RomWorkImage);
+    if (Crc32(ws.RomWorkImage) != patch.targetCrc) {
+      ws.RomWorkImage.assign(ws.RomImage);
       throw OperationError(kErrBadBps, W("BPS: контрольная сумма результата не совпадает, ROM не изменен"));
-    ws.RomWorkImage.swap(target);
+    }
     AppendLog(ws, W("Применили изменения из BPS файла: ") + ws.BPSFileName + W(" к ROM файлу: ") + ws.InputRomFileName);
     CommitRomWorkImage(ws);
   } catch (...) {
