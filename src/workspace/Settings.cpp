@@ -6,6 +6,7 @@
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
+#include "workspace/Rom.h"
 #include "workspace/TextFile.h"
 #include "workspace/TextParts.h"
 
@@ -111,6 +112,19 @@ void ApplyDefaultOf(Workspace& ws, const SettingDef& def) {
   if (def.number == &WS::magicIterator && ws.magicIterator == 0) ws.magicIterator = 100;
 }
 
+// The exit rewrites the settings file from the defaults the program ran on; a file
+// refused for its characters holds the user's own values, so it is kept under its
+// backup name first.
+void KeepRefusedSettingsFile(Workspace& ws) {
+  const Text backup = BackupName(ws.SettingsFilePath);
+  try {
+    WriteFileAtomically(backup, ReadWholeFile(ws.SettingsFilePath));
+    AppendLog(ws, W("Файл параметров сохранен как ") + backup);
+  } catch (...) {
+    LogOperationError(ws);
+  }
+}
+
 }  // namespace
 
 std::span<const SettingDef> SettingDefs() {
@@ -156,7 +170,10 @@ void ReadSettings(Workspace& ws) {
     // runs on its defaults and says why.
     LogOperationError(ws);
   }
-  if (RefuseForeignChars(ws, ws.SettingsFilePath, file)) return;
+  if (RefuseForeignChars(ws, ws.SettingsFilePath, file)) {
+    KeepRefusedSettingsFile(ws);
+    return;
+  }
   ApplySettingsText(ws, file.text);
   HintUtf8Saves(ws, ws.SettingsFilePath, file);
 }

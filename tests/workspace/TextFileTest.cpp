@@ -189,9 +189,21 @@ TEST(TextFiles, AForeignCharacterRefusesTheWholeLoadAndChangesNothing) {
           W("Файл ") + name + W(" не загружен: в строке 3 символ ") + cp + W(", которого нет в Windows-1251");
       EXPECT_EQ(t.host.messages.back().text, text);
       EXPECT_EQ(t.host.messages.back().icon, Icon::Critical);
-      EXPECT_EQ(t.host.log.back(), text);
+      EXPECT_NE(std::find(t.host.log.begin(), t.host.log.end(), text), t.host.log.end());
     }
   }
+}
+
+// The exit writes the settings file anew, so a refused one is kept under its backup name.
+TEST(TextFiles, ARefusedSettingsFileIsKeptBeforeTheExitRewritesIt) {
+  TestBench t;
+  const std::string bad = "UseHEXaddr=YES\nTRVocabularyFile=カ.txt\n";
+  WriteBytes(t.dir.path() / "tarvello.ini", bad);
+  t.ws.SettingsFilePath = t.dir.file("tarvello.ini");
+  ReadSettings(t.ws);
+  EXPECT_EQ(t.ws.UseHEXaddr, "NO");
+  EXPECT_EQ(ReadBytes(t.dir.path() / "tarvello.bak"), bad);
+  EXPECT_EQ(t.host.log.back(), W("Файл параметров сохранен как ") + t.dir.file("tarvello.bak"));
 }
 
 TEST(TextFiles, ATableLeavesOutForeignEntriesAndMarksForeignComments) {
