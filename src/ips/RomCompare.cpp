@@ -1,6 +1,7 @@
 #include "ips/RomCompare.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "ips/Bps.h"
 #include "ips/BpsFile.h"
@@ -97,13 +98,22 @@ std::pair<size_t, size_t> NextStretch(std::string_view input, std::string_view o
   return {from, pos};
 }
 
-bool ReadRom(Workspace& ws, Text name, Text& bytes) {
-  if (!CheckFileExists(ws, name, W("ROM Файл"))) return false;
+struct RomPair {
+  std::unique_ptr<MappedFile> in;
+  std::unique_ptr<MappedFile> out;
+};
+
+// Both ROMs, or false after the failure has been told.
+bool MapRoms(Workspace& ws, Text input, Text output, RomPair& roms) {
+  if (!CheckFileExists(ws, input, W("ROM Файл")) || !CheckFileExists(ws, output, W("ROM Файл"))) return false;
+  const Text* failing = &input;
   try {
-    bytes = ReadWholeFile(name);
+    roms.in = std::make_unique<MappedFile>(input);
+    failing = &output;
+    roms.out = std::make_unique<MappedFile>(output);
     return true;
   } catch (...) {
-    ReportFailure(ws, W("меня взглюкнуло, проверьте, имя и путь входного ROM файла") + "\r\n" + name);
+    ReportFailure(ws, W("меня взглюкнуло, проверьте, имя и путь входного ROM файла") + "\r\n" + *failing);
     return false;
   }
 }
@@ -146,9 +156,10 @@ IpsDiff CreateIpsFromRoms(std::string_view input, std::string_view output) {
 }
 
 void CompareRomsToIps(Workspace& ws, const Text& input, const Text& output) {
-  Text in;
-  Text out;
-  if (!ReadRom(ws, input, in) || !ReadRom(ws, output, out)) return;
+  RomPair roms;
+  if (!MapRoms(ws, input, output, roms)) return;
+  const std::string_view in = roms.in->bytes();
+  const std::string_view out = roms.out->bytes();
   const IpsDiff diff = CreateIpsFromRoms(in, out);
   if (diff.refusal != IpsDiffRefusal::None) {
     const Text question = RefusalText(diff.refusal) + "\r\n" + W("Создать BPS?");
@@ -166,9 +177,10 @@ void CompareRomsToIps(Workspace& ws, const Text& input, const Text& output) {
 }
 
 void CompareRomsToBps(Workspace& ws, const Text& input, const Text& output) {
-  Text in;
-  Text out;
-  if (!ReadRom(ws, input, in) || !ReadRom(ws, output, out)) return;
+  RomPair roms;
+  if (!MapRoms(ws, input, output, roms)) return;
+  const std::string_view in = roms.in->bytes();
+  const std::string_view out = roms.out->bytes();
   LogCompared(ws, input, output);
   if (in == out) AppendLog(ws, W("ROM файлы одинаковые, BPS ничего не меняет"));
   SaveBpsOf(ws, in, out);

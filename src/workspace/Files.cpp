@@ -219,6 +219,24 @@ void ReserveImage(Text& data, size_t size) {
   data.swap(fresh);
 }
 
+MappedFile::MappedFile(const Text& name) {
+  Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) throw FileError(errno, name);
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) throw FileError(errno, name);
+  if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, name);
+  if (!S_ISREG(st.st_mode)) throw OperationError(kErrNotRegularFile, W("это не обычный файл: ") + name);
+  size_ = static_cast<size_t>(st.st_size);
+  if (size_ == 0) return;
+  void* at = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
+  if (at == MAP_FAILED) throw FileError(errno, name);
+  data_ = static_cast<const char*>(at);
+}
+
+MappedFile::~MappedFile() {
+  if (data_) ::munmap(const_cast<char*>(data_), size_);
+}
+
 void ReadWholeFileInto(const Text& name, Text& data) {
   // O_NONBLOCK: a FIFO given as a file name must not hang the program in open().
   Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));

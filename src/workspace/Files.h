@@ -27,6 +27,21 @@ Text ReadWholeFile(const Text& name);
 // ReadWholeFile into a buffer that is reused when it is large enough. On a failure part
 // way, `data` may hold part of the new bytes.
 void ReadWholeFileInto(const Text& name, Text& data);
+// A whole file mapped read-only, for an operation that only reads two large files and
+// lets them go: no copy, no fresh memory. Checked like ReadWholeFile.
+class MappedFile {
+ public:
+  explicit MappedFile(const Text& name);
+  ~MappedFile();
+  MappedFile(const MappedFile&) = delete;
+  MappedFile& operator=(const MappedFile&) = delete;
+  std::string_view bytes() const { return {data_ ? data_ : "", size_}; }
+
+ private:
+  const char* data_ = nullptr;
+  size_t size_ = 0;
+};
+
 // Room for an image of `size` bytes, in huge pages where the system gives them; a buffer
 // that must grow for it loses what it held.
 void ReserveImage(Text& data, size_t size);

@@ -82,6 +82,15 @@ TEST_F(IpsTest, CompareRomsToIpsAsksForTheBpsOnlyWhenNeeded) {
   EXPECT_NE(host.messages[0].text.find(W("короче")), Text::npos);
   EXPECT_FALSE(std::filesystem::exists(b.dir.path() / "d.bps"));
   EXPECT_EQ(ws.IpsImage, "");  // the patch in memory is never touched
+  // Empty files compare as equal; a missing one is reported and nothing is written.
+  WriteBytes(b.dir.path() / "e.gb", "");
+  ws.OutputIPSFileName = b.dir.file("e.ips");
+  CompareRomsToIps(ws, b.dir.file("e.gb"), b.dir.file("e.gb"));
+  EXPECT_EQ(ReadBytes(b.dir.path() / "e.ips"), "PATCHEOF");
+  ws.OutputBPSFileName = b.dir.file("m.bps");
+  CompareRomsToBps(ws, b.dir.file("e.gb"), b.dir.file("missing.gb"));
+  EXPECT_FALSE(std::filesystem::exists(b.dir.path() / "m.bps"));
+  EXPECT_EQ(host.failures, 1);
 }
 
 }  // namespace
