@@ -1,12 +1,14 @@
 #include <QApplication>
 
 #include "app/Program.h"
+#include "ui/Application.h"
 #include "ui/MainForm.h"
 #include "ui/QtHost.h"
 #include "workspace/Files.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  SetUpApplication(app);
   QtHost host;
   Workspace ws(host);
   // Qt has taken its own options out of argv; whatever is left is the user's.

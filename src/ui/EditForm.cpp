@@ -17,10 +17,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "editor/KeyCodes.h"
 #include "editor/LineEdit.h"
 #include "editor/ListCommands.h"
 #include "textio/FitCheck.h"
 #include "ui/FindForm.h"
+#include "ui/FormParts.h"
+#include "ui/KeyEvents.h"
 #include "ui/MainForm.h"
 #include "ui/QtHost.h"
 #include "ui/QtText.h"
@@ -49,68 +52,6 @@ QString Num(std::int64_t n) {
   return QString::number(n);
 }
 
-// The key codes of the keyboard as the list's key table names them (the virtual-key
-// numbers), whatever the layout: with the Russian layout on, a letter key still names
-// the Latin letter printed beside it.
-int VirtualKeyOfCyrillic(char32_t upper) {
-  static const char32_t kLetters[] = U"ЙЦУКЕНГШЩЗХЪФЫВАПРОЛДЖЭЯЧСМИТЬБЮЁ";
-  static const int kCodes[] = {81, 87, 69, 82, 84,  89,  85, 73, 79, 80, 219, 221, 65, 83,  68,  70, 71,
-                               72, 74, 75, 76, 186, 222, 90, 88, 67, 86, 66,  78,  77, 188, 190, 192};
-  for (size_t i = 0; i < std::size(kCodes); ++i)
-    if (kLetters[i] == upper) return kCodes[i];
-  return 0;
-}
-
-int VirtualKey(const QKeyEvent& e) {
-  const int key = e.key();
-  if (e.modifiers() & Qt::KeypadModifier) {
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return 96 + (key - Qt::Key_0);
-    switch (key) {
-      case Qt::Key_Asterisk: return 106;
-      case Qt::Key_Plus: return 107;
-      case Qt::Key_Minus: return 109;
-      case Qt::Key_Period: return 110;
-      case Qt::Key_Slash: return 111;
-      default: break;
-    }
-  }
-  if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return key;
-  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
-  if (key >= 0x0401 && key <= 0x044F) {
-    const QChar upper = QChar(static_cast<char16_t>(key)).toUpper();
-    return VirtualKeyOfCyrillic(upper.unicode());
-  }
-  static const std::pair<int, int> kTable[] = {
-      {Qt::Key_Return, 13},        {Qt::Key_Enter, 13},        {Qt::Key_Delete, 46},
-      {Qt::Key_Clear, 12},         {Qt::Key_Backspace, 8},     {Qt::Key_Tab, 9},
-      {Qt::Key_Backtab, 9},        {Qt::Key_Escape, 27},       {Qt::Key_Space, 32},
-      {Qt::Key_PageUp, 33},        {Qt::Key_PageDown, 34},     {Qt::Key_End, 35},
-      {Qt::Key_Home, 36},          {Qt::Key_Left, 37},         {Qt::Key_Up, 38},
-      {Qt::Key_Right, 39},         {Qt::Key_Down, 40},         {Qt::Key_Insert, 45},
-      {Qt::Key_Shift, 16},         {Qt::Key_Control, 17},      {Qt::Key_Alt, 18},
-      {Qt::Key_Pause, 19},         {Qt::Key_CapsLock, 20},     {Qt::Key_NumLock, 144},
-      {Qt::Key_ScrollLock, 145},   {Qt::Key_Menu, 93},         {Qt::Key_Period, 190},
-      {Qt::Key_Greater, 190},      {Qt::Key_Comma, 188},       {Qt::Key_Less, 188},
-      {Qt::Key_Minus, 189},        {Qt::Key_Underscore, 189},  {Qt::Key_Equal, 187},
-      {Qt::Key_Plus, 187},         {Qt::Key_Slash, 191},       {Qt::Key_Question, 191},
-      {Qt::Key_Semicolon, 186},    {Qt::Key_Colon, 186},       {Qt::Key_Apostrophe, 222},
-      {Qt::Key_QuoteDbl, 222},     {Qt::Key_BracketLeft, 219}, {Qt::Key_BraceLeft, 219},
-      {Qt::Key_BracketRight, 221}, {Qt::Key_BraceRight, 221},  {Qt::Key_Backslash, 220},
-      {Qt::Key_Bar, 220},          {Qt::Key_QuoteLeft, 192},   {Qt::Key_AsciiTilde, 192},
-      {Qt::Key_Exclam, 49},        {Qt::Key_At, 50},           {Qt::Key_NumberSign, 51},
-      {Qt::Key_Dollar, 52},        {Qt::Key_Percent, 53},      {Qt::Key_AsciiCircum, 54},
-      {Qt::Key_Ampersand, 55},     {Qt::Key_Asterisk, 56},     {Qt::Key_ParenLeft, 57},
-      {Qt::Key_ParenRight, 48},
-  };
-  for (const auto& [qt, code] : kTable)
-    if (qt == key) return code;
-  return 0;
-}
-
-int ShiftValue(Qt::KeyboardModifiers m) {
-  return (m & Qt::ShiftModifier ? 1 : 0) + (m & Qt::ControlModifier ? 2 : 0) + (m & Qt::AltModifier ? 4 : 0);
-}
-
 bool IsEnter(int key) {
   return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
@@ -130,52 +71,6 @@ QLabel* ValueLabel(const char* name, QWidget* parent, const QFont& font) {
 }
 
 }  // namespace
-
-// ---------------------------------------------------------------------------------
-// Cp1251Validator
-
-Cp1251Validator::Cp1251Validator(QLineEdit* field) : QValidator(field), field_(field) {
-  field->setValidator(this);
-  connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
-}
-
-void Cp1251Validator::writeText(const QString& text) {
-  writing_ = true;
-  field_->setText(text);
-  writing_ = false;
-}
-
-QValidator::State Cp1251Validator::validate(QString& input, int& pos) const {
-  if (writing_) return Acceptable;
-  for (char32_t cp : input.toUcs4()) {
-    if (!cp1251::Encode(cp)) {
-      emit refused(static_cast<uint>(cp));
-      return Invalid;
-    }
-  }
-  const qsizetype room = std::max<qsizetype>(limit_, accepted_.size());
-  if (limit_ <= 0 || input.size() <= room || input.size() <= accepted_.size()) return Acceptable;
-  // What was typed or pasted is cut to what still fits, as a length-limited field does.
-  const qsizetype excess = input.size() - room;
-  const qsizetype inserted = input.size() - accepted_.size();
-  if (excess >= inserted || pos < excess) return Invalid;
-  input.remove(pos - excess, excess);
-  pos -= static_cast<int>(excess);
-  return Acceptable;
-}
-
-void ConnectRefusalMessage(Cp1251Validator* validator, Workspace& ws) {
-  // The message waits until the key has been handled: no dialog inside a validation.
-  QObject::connect(
-      validator, &Cp1251Validator::refused, validator,
-      [&ws](uint codePoint) {
-        const QString code = QString::number(codePoint, 16).toUpper().rightJustified(4, '0');
-        ws.host->message(W("Символ U+") + code.toStdString() + W(" не вводится: его нет в кодировке Windows-1251,") +
-                             "\r\n" + W("и файл перевода не сможет его сохранить."),
-                         Buttons::Ok, Icon::Exclamation);
-      },
-      Qt::QueuedConnection);
-}
 
 // ---------------------------------------------------------------------------------
 // EditForm: building
@@ -617,7 +512,12 @@ void EditForm::menuFindString() {
 }
 
 void EditForm::menuFindAndReplace() {
-  if (!findForm_) findForm_ = new FindForm(ws_, this);
+  if (!findForm_) {
+    FindFormList list{[this] { return currentListRow(); },
+                      [this](const std::function<void()>& command) { return runGuarded(command); },
+                      [this](int previousRow) { translationRebuilt(previousRow); }};
+    findForm_ = new FindForm(ws_, this, std::move(list));
+  }
   const int row = perevodList_->currentRow();
   if (row >= 0 && static_cast<size_t>(row) < ws_.PerevodArray.size()) {
     const Text& entry = ws_.PerevodArray[static_cast<size_t>(row)];
@@ -655,12 +555,12 @@ bool EditForm::eventFilter(QObject* watched, QEvent* event) {
   auto* key = static_cast<QKeyEvent*>(event);
   if (watched == perevodList_ && press) {
     const int code = VirtualKey(*key);
-    const int shift = ShiftValue(key->modifiers());
+    const int shift = ModifierValue(*key);
     label8_->setText(QStringLiteral("KeyDown %1 %2").arg(code).arg(shift));
     return listKeyDown(code, shift);
   }
   if (watched == translationBox_) {
-    if (press) return translationKeyDown(key->key(), key->modifiers());
+    if (press) return translationKeyDown(*key);
     updateCaretLabels();
     return false;
   }
@@ -672,44 +572,35 @@ bool EditForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool EditForm::listKeyDown(int keyCode, int shift) {
-  const bool ctrlAlone = shift == 2;
-  switch (keyCode) {
-    case 13: PerevodList_DblClick(); return true;
-    case 46:
+  switch (ListKeyCommandOf(keyCode, shift)) {
+    case ListKeyCommand::StartEdit: PerevodList_DblClick(); return true;
+    case ListKeyCommand::Delete:
       menuDeleteRows();
       perevodList_->setFocus();
       return true;
-    case 65:
-    case 12:
-      if (!ctrlAlone) return false;
+    case ListKeyCommand::SelectAll:
       menuSelectAll();
       perevodList_->setFocus();
       return true;
-    case 68:
-    case 70:
-      if (!ctrlAlone) return false;
-      menuFindAndReplace();
-      return true;
-    case 76: menuCaseRows(false); return true;
-    case 85: menuCaseRows(true); return true;
-    case 118: menuFindString(); return true;
-    case 190:
-      if (!ctrlAlone) return false;
-      ShiftLineRightMacro();
-      return true;
-    default: return false;
+    case ListKeyCommand::FindDialog: menuFindAndReplace(); return true;
+    case ListKeyCommand::LowerCase: menuCaseRows(false); return true;
+    case ListKeyCommand::UpperCase: menuCaseRows(true); return true;
+    case ListKeyCommand::FindLine: menuFindString(); return true;
+    case ListKeyCommand::ShiftRight: ShiftLineRightMacro(); return true;
+    case ListKeyCommand::None: return false;
   }
+  return false;
 }
 
-bool EditForm::translationKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+bool EditForm::translationKeyDown(const QKeyEvent& key) {
   updateCaretLabels();
-  if (IsEnter(key)) {
+  if (IsEnter(key.key())) {
     runGuarded([this] { EditText2PerevodArray(); });
     perevodList_->setFocus();
     return true;
   }
   // The field's own undo would know nothing of the edit's history; ours replaces it.
-  if (key == Qt::Key_Z && (modifiers & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+  if (IsUndoKey(VirtualKey(key), ModifierValue(key))) {
     menuUnDo();
     return true;
   }

@@ -5,7 +5,6 @@
 // closing it loses nothing but an edit that was not written back.
 #include <QMainWindow>
 #include <QPointer>
-#include <QValidator>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -16,37 +15,13 @@ class FindForm;
 class MainForm;
 class QAction;
 class QCheckBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
+class Cp1251Validator;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
-
-// Keeps out of a text field what the translation files cannot carry (characters that
-// Windows-1251 lacks) and, when given a limit, typing and pasting past that many
-// characters. Text written by the program itself is never cut.
-class Cp1251Validator : public QValidator {
-  Q_OBJECT
- public:
-  explicit Cp1251Validator(QLineEdit* field);
-  void setLimit(int limit) { limit_ = limit; }  // 0: no limit
-  int limit() const { return limit_; }
-  // Writes the field's text from code: not limited, and not refused.
-  void writeText(const QString& text);
-  State validate(QString& input, int& pos) const override;
-
- signals:
-  void refused(uint codePoint) const;
-
- private:
-  QLineEdit* field_;
-  QString accepted_;  // the text before the edit being validated
-  int limit_ = 0;
-  bool writing_ = false;
-};
-
-// Tells the user that a character cannot be typed, through the host.
-void ConnectRefusalMessage(Cp1251Validator* validator, Workspace& ws);
 
 class EditForm : public QMainWindow {
   Q_OBJECT
@@ -102,7 +77,7 @@ class EditForm : public QMainWindow {
   void menuSetFont(Text Workspace::*name, int Workspace::*size, void (EditForm::*apply)());
 
   bool listKeyDown(int keyCode, int shift);
-  bool translationKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  bool translationKeyDown(const QKeyEvent& key);
   void updateCaretLabels();
   // The fit status: the room is taken when the line's address changes, the need on
   // every change of the text.

@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "editor/FindReplace.h"
-#include "ui/EditForm.h"
+#include "ui/FormParts.h"
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 
@@ -33,8 +33,8 @@ QPushButton* NamedButton(const char* name, const char* text, QWidget* parent) {
 
 }  // namespace
 
-FindForm::FindForm(Workspace& ws, QWidget* parent)
-    : QWidget(parent), ws_(ws), editor_(qobject_cast<EditForm*>(parent)), main_(FindMainForm(parent)) {
+FindForm::FindForm(Workspace& ws, QWidget* parent, FindFormList list)
+    : QWidget(parent), ws_(ws), list_(std::move(list)), main_(FindMainForm(parent)) {
   setObjectName("FindForm");
   setWindowFlags(Qt::Window);
   setAttribute(Qt::WA_DeleteOnClose);
@@ -106,16 +106,16 @@ void FindForm::BntFindAndDlete_Click() {
 }
 
 void FindForm::runOperation(const std::function<int()>& operation) {
-  const int previousRow = editor_ ? editor_->currentListRow() : -1;
+  const int previousRow = list_.currentRow ? list_.currentRow() : -1;
   int changed = 0;
   const auto run = [&] { changed = operation(); };
-  if (editor_)
-    editor_->runGuarded(run);
+  if (list_.run)
+    list_.run(run);
   else if (main_)
     main_->runCommand(run);
   else
     run();
   if (changed == 0) return;
   activateWindow();
-  if (editor_) editor_->translationRebuilt(previousRow);
+  if (list_.rebuilt) list_.rebuilt(previousRow);
 }

@@ -8,17 +8,24 @@
 
 #include "workspace/Workspace.h"
 
-class EditForm;
 class MainForm;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
 
+// What the dialog needs of the list it serves: the current row, the guarded run of a
+// change, and the refill after one (given the row that was current before).
+struct FindFormList {
+  std::function<int()> currentRow;
+  std::function<bool(const std::function<void()>&)> run;
+  std::function<void(int)> rebuilt;
+};
+
 class FindForm : public QWidget {
   Q_OBJECT
  public:
-  // Given the editor as parent, the dialog refreshes its list after a change.
-  FindForm(Workspace& ws, QWidget* parent = nullptr);
+  // Given a list, the dialog refreshes it after a change.
+  FindForm(Workspace& ws, QWidget* parent = nullptr, FindFormList list = {});
   void setFindWhat(const Text& text);
 
  private:
@@ -28,7 +35,7 @@ class FindForm : public QWidget {
   Text fieldText(const QLineEdit* field) const;
 
   Workspace& ws_;
-  QPointer<EditForm> editor_;
+  FindFormList list_;
   QPointer<MainForm> main_;
   QLineEdit* findWhat_;
   QLineEdit* replaceWith_;

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "ui/QtText.h"
 
@@ -31,4 +32,47 @@ QPushButton* AddButton(QWidget* form, const char* name, const char* caption) {
   auto* button = new QPushButton(QString::fromUtf8(caption), form);
   button->setObjectName(name);
   return button;
+}
+
+Cp1251Validator::Cp1251Validator(QLineEdit* field) : QValidator(field), field_(field) {
+  field->setValidator(this);
+  connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
+}
+
+void Cp1251Validator::writeText(const QString& text) {
+  writing_ = true;
+  field_->setText(text);
+  writing_ = false;
+}
+
+QValidator::State Cp1251Validator::validate(QString& input, int& pos) const {
+  if (writing_) return Acceptable;
+  for (char32_t cp : input.toUcs4()) {
+    if (!cp1251::Encode(cp)) {
+      emit refused(static_cast<uint>(cp));
+      return Invalid;
+    }
+  }
+  const qsizetype room = std::max<qsizetype>(limit_, accepted_.size());
+  if (limit_ <= 0 || input.size() <= room || input.size() <= accepted_.size()) return Acceptable;
+  // What was typed or pasted is cut to what still fits, as a length-limited field does.
+  const qsizetype excess = input.size() - room;
+  const qsizetype inserted = input.size() - accepted_.size();
+  if (excess >= inserted || pos < excess) return Invalid;
+  input.remove(pos - excess, excess);
+  pos -= static_cast<int>(excess);
+  return Acceptable;
+}
+
+void ConnectRefusalMessage(Cp1251Validator* validator, Workspace& ws) {
+  // The message waits until the key has been handled: no dialog inside a validation.
+  QObject::connect(
+      validator, &Cp1251Validator::refused, validator,
+      [&ws](uint codePoint) {
+        const QString code = QString::number(codePoint, 16).toUpper().rightJustified(4, '0');
+        ws.host->message(W("Символ U+") + code.toStdString() + W(" не вводится: его нет в кодировке Windows-1251,") +
+                             "\r\n" + W("и файл перевода не сможет его сохранить."),
+                         Buttons::Ok, Icon::Exclamation);
+      },
+      Qt::QueuedConnection);
 }

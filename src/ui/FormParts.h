@@ -1,8 +1,9 @@
 #pragma once
-// The labelled fields and named buttons the tool windows are made of.
+// The labelled fields, named buttons and checked text fields the windows are made of.
 #include <QString>
+#include <QValidator>
 
-#include "workspace/Cp1251.h"
+#include "workspace/Workspace.h"
 
 class QGridLayout;
 class QLineEdit;
@@ -14,3 +15,29 @@ QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const ch
 QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const char* label, const Text& text);
 QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const char* label, const char* text);
 QPushButton* AddButton(QWidget* form, const char* name, const char* caption);
+
+// Keeps out of a text field what the translation files cannot carry (characters that
+// Windows-1251 lacks) and, when given a limit, typing and pasting past that many
+// characters. Text written by the program itself is never cut.
+class Cp1251Validator : public QValidator {
+  Q_OBJECT
+ public:
+  explicit Cp1251Validator(QLineEdit* field);
+  void setLimit(int limit) { limit_ = limit; }  // 0: no limit
+  int limit() const { return limit_; }
+  // Writes the field's text from code: not limited, and not refused.
+  void writeText(const QString& text);
+  State validate(QString& input, int& pos) const override;
+
+ signals:
+  void refused(uint codePoint) const;
+
+ private:
+  QLineEdit* field_;
+  QString accepted_;  // the text before the edit being validated
+  int limit_ = 0;
+  bool writing_ = false;
+};
+
+// Tells the user that a character cannot be typed, through the host.
+void ConnectRefusalMessage(Cp1251Validator* validator, Workspace& ws);

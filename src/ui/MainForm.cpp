@@ -1,13 +1,18 @@
 #include "ui/MainForm.h"
 
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUrl>
 #include <vector>
 
 #include "ui/AboutForm.h"
@@ -15,6 +20,7 @@
 #include "ui/MainFormCommands.h"
 #include "ui/QtText.h"
 #include "workspace/Log.h"
+#include "workspace/OpenedFiles.h"
 
 namespace {
 
@@ -52,6 +58,13 @@ MainForm::MainForm(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws
   logText_->setReadOnly(true);
   logText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   logText_->setMinimumSize(Twips(975), Twips(250));
+  // A resize re-wraps the lines and would leave the pane short of the newest one.
+  QScrollBar* logBar = logText_->verticalScrollBar();
+  connect(logBar, &QScrollBar::valueChanged, this,
+          [this, logBar](int value) { logAtEnd_ = value == logBar->maximum(); });
+  connect(logBar, &QScrollBar::rangeChanged, this, [this, logBar](int, int max) {
+    if (logAtEnd_) logBar->setValue(max);
+  });
 
   layout->addWidget(progressBar_, 0, 0);
   layout->addWidget(logText_, 1, 0);
@@ -65,7 +78,9 @@ MainForm::MainForm(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws
   if (!ws_.LogText.empty()) logText_->setPlainText(toQString(ws_.LogText).replace("\r\n", "\n"));
   connect(exitButton_, &QPushButton::clicked, this, &MainForm::requestExit);
   buildMenus();
-  setWindowTitle(toQString(ws_.VersionText));
+  buildRecentFilesMenu();
+  setAcceptDrops(true);
+  setCaption(ws_.VersionText);
   syncOptionChecks();
   resize(Twips(9225), Twips(3795) + menuBar()->sizeHint().height());
 }
@@ -99,6 +114,36 @@ void MainForm::buildMenus() {
   }
 }
 
+void MainForm::buildRecentFilesMenu() {
+  auto* file = findChild<QMenu*>("menuFile");
+  QAction* exit = findChild<QAction*>("menuExit");
+  if (!file) return;
+  recentFiles_ = new QMenu(QString::fromUtf8("Недавние файлы"), file);
+  recentFiles_->setObjectName("menuRecentFiles");
+  recentFiles_->menuAction()->setObjectName("menuRecentFiles");
+  file->insertMenu(exit, recentFiles_);
+  // Made anew each time it opens, never while one of its items is still running.
+  connect(recentFiles_, &QMenu::aboutToShow, this, &MainForm::syncRecentFiles);
+  syncRecentFiles();
+}
+
+void MainForm::syncRecentFiles() {
+  if (!recentFiles_) return;
+  recentFiles_->clear();
+  const std::vector<RecentFile> files = RecentFiles(ws_);
+  static const char* const kKinds[] = {"ROM", "Таблица", "Перевод"};
+  for (size_t i = 0; i < files.size(); ++i) {
+    const RecentFile& f = files[i];
+    const QString caption = QStringLiteral("&%1 %2: %3")
+                                .arg(i + 1)
+                                .arg(QString::fromUtf8(kKinds[static_cast<int>(f.kind)]), toQString(f.path));
+    QAction* action = recentFiles_->addAction(caption);
+    action->setObjectName(QStringLiteral("menuRecentFile%1").arg(i + 1));
+    connect(action, &QAction::triggered, this,
+            [this, f] { runCommand([this, f] { OpenFileOfKind(*this, f.kind, f.path); }); });
+  }
+}
+
 void MainForm::syncOptionChecks() {
   for (auto& [action, entry] : optionItems_) action->setChecked(ws_.*entry->option == entry->checkedValue);
 }
@@ -113,6 +158,7 @@ bool MainForm::runCommand(const std::function<void()>& command) {
     LogOperationError(ws_);
   }
   syncOptionChecks();
+  refreshCaption();
   flushLog();
   if (!exiting_) setBusy(false);
   if (exitPending_) requestExit();
@@ -151,6 +197,55 @@ void MainForm::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   const int frame = frameGeometry().height() - geometry().height();
   setMinimumHeight(std::max(minimumSizeHint().height(), kMinOuterHeight - frame));
+}
+
+void MainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Edits in the tool windows change the workspace outside any command.
+  if (event->type() == QEvent::ActivationChange) refreshCaption();
+}
+
+void MainForm::setCaption(const Text& caption) {
+  caption_ = caption;
+  refreshCaption();
+}
+
+void MainForm::refreshCaption() {
+  const bool unsaved =
+      ws_.PerevodChanged || ws_.RomChanged || ws_.IpsChanged || ws_.TableChanged || ws_.TRVocabularyChanged;
+  const QString caption = toQString(caption_) + (unsaved ? QStringLiteral(" *") : QString());
+  if (windowTitle() != caption) setWindowTitle(caption);
+}
+
+namespace {
+
+// The dropped files the window can load, with their kinds, in the order dropped.
+std::vector<std::pair<FileKind, Text>> DroppedFiles(const QMimeData* mime) {
+  std::vector<std::pair<FileKind, Text>> files;
+  if (!mime || !mime->hasUrls()) return files;
+  for (const QUrl& url : mime->urls()) {
+    if (!url.isLocalFile()) continue;
+    const auto path = fromQString(QFileInfo(url.toLocalFile()).absoluteFilePath());
+    if (!path) continue;
+    if (const auto kind = FileKindOfName(*path)) files.emplace_back(*kind, *path);
+  }
+  return files;
+}
+
+}  // namespace
+
+void MainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (!busy_ && !DroppedFiles(event->mimeData()).empty())
+    event->acceptProposedAction();
+  else
+    event->ignore();
+}
+
+void MainForm::dropEvent(QDropEvent* event) {
+  const auto files = DroppedFiles(event->mimeData());
+  if (files.empty()) return event->ignore();
+  event->acceptProposedAction();
+  for (const auto& [kind, path] : files) runCommand([this, kind, &path] { OpenFileOfKind(*this, kind, path); });
 }
 
 void MainForm::appendLogLine(const Text& line) {

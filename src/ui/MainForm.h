@@ -13,6 +13,7 @@
 #include "workspace/Workspace.h"
 
 class QAction;
+class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -52,6 +53,10 @@ class MainForm : public QMainWindow {
   void showHelp();
   void showAbout();
 
+  // The caption the operations set; "*" is added while anything is changed and unsaved.
+  void setCaption(const Text& caption);
+  void refreshCaption();
+
   // The exit button, the Exit item and the close box. During a command the exit waits
   // for the command's end; once begun it cannot be cancelled.
   void requestExit();
@@ -65,9 +70,15 @@ class MainForm : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  // ROMs, tables, translations and patches dropped on the window load as by their commands.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildMenus();
+  void buildRecentFilesMenu();
+  void syncRecentFiles();
   void syncOptionChecks();
   void setBusy(bool busy);
 
@@ -76,6 +87,9 @@ class MainForm : public QMainWindow {
   QPlainTextEdit* logText_;
   QProgressBar* progressBar_;
   QPushButton* exitButton_;
+  QMenu* recentFiles_ = nullptr;
+  Text caption_;
+  bool logAtEnd_ = true;  // the pane follows the newest line unless the user scrolled up
   std::map<QAction*, const MenuEntry*> optionItems_;
   QStringList pendingLog_;
   std::function<void(const ProgressState&)> editorProgress_;

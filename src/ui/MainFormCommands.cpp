@@ -26,6 +26,7 @@
 #include "workspace/CharTable.h"
 #include "workspace/Dialogs.h"
 #include "workspace/Log.h"
+#include "workspace/OpenedFiles.h"
 #include "workspace/Perevod.h"
 #include "workspace/Rom.h"
 
@@ -81,6 +82,53 @@ MenuHandler WithFile(FileRequest::Kind kind, const char* title, const char* filt
 
 MenuHandler Open(const char* title, const char* filter, Field field, Operation op) {
   return WithFile(FileRequest::Kind::Open, title, filter, field, op);
+}
+
+// How a file of each kind is loaded: its setting, its operation, and for the kinds the
+// recent files keep, the flag that says the load worked.
+struct KindCommand {
+  FileKind kind;
+  Field field;
+  Operation load;
+  bool Workspace::*loaded;
+};
+
+const KindCommand kKindCommands[] = {
+    {FileKind::Rom, &Workspace::InputRomFileName, LoadRom, &Workspace::RomLoaded},
+    {FileKind::Table, &Workspace::TableFileName, LoadTable, &Workspace::TableLoaded},
+    {FileKind::Perevod, &Workspace::PerevodFileName, LoadPerevod, &Workspace::PerevodLoaded},
+    {FileKind::Ips, &Workspace::IPSFileName, LoadIps, nullptr},
+    {FileKind::Bps, &Workspace::BPSFileName, nullptr, nullptr},
+};
+
+const KindCommand& CommandOfKind(FileKind kind) {
+  for (const KindCommand& c : kKindCommands)
+    if (c.kind == kind) return c;
+  return kKindCommands[0];
+}
+
+// A load that worked puts its file at the head of the recent files. The flag, cleared
+// for the run, tells it; a failed load gets its old value back.
+void LoadRemembering(Workspace& ws, const KindCommand& c) {
+  if (!c.loaded) return c.load(ws);
+  const bool before = ws.*c.loaded;
+  ws.*c.loaded = false;
+  c.load(ws);
+  if (ws.*c.loaded)
+    RememberRecentFile(ws, c.kind, ws.*c.field);
+  else
+    ws.*c.loaded = before;
+}
+
+MenuHandler OpenRemembered(const char* title, const char* filter, FileKind kind) {
+  return [=](MainForm& form, const Text&) {
+    Workspace& ws = form.workspace();
+    const KindCommand& c = CommandOfKind(kind);
+    const Text name = AskName(ws, FileRequest::Kind::Open, title, filter);
+    if (name.empty()) return;
+    ws.*c.field = name;
+    LoadRemembering(ws, c);
+  };
 }
 
 MenuHandler Save(const char* title, const char* filter, Field field, Operation op, Before before = Before::Keep) {
@@ -194,11 +242,9 @@ std::vector<MenuEntry> MainMenuEntries() {
   return {
       {0, "menuFile", "File", {}},
       {1, "menuOpen", "Load", {}},
-      {2, "menuOpenROM", "ROM", Open("Загрузить ROM...", kRomFilter, &Workspace::InputRomFileName, LoadRom)},
-      {2, "menuOpenTable", "Table",
-       Open("Загрузить таблицу...", kTableLoadFilter, &Workspace::TableFileName, LoadTable)},
-      {2, "menuOpenPerevod", "Translation",
-       Open("Загрузить перевод...", kPerevodFilter, &Workspace::PerevodFileName, LoadPerevod)},
+      {2, "menuOpenROM", "ROM", OpenRemembered("Загрузить ROM...", kRomFilter, FileKind::Rom)},
+      {2, "menuOpenTable", "Table", OpenRemembered("Загрузить таблицу...", kTableLoadFilter, FileKind::Table)},
+      {2, "menuOpenPerevod", "Translation", OpenRemembered("Загрузить перевод...", kPerevodFilter, FileKind::Perevod)},
       {2, "menuOpenIPS", "IPS", Open("Загрузить IPS...", kPatchFilter, &Workspace::IPSFileName, LoadIps)},
       {2, "menuLoadTRVocabulary", "Словарь перевода",
        Open("Загрузить словарь перевода...", kDictionaryFilter, &Workspace::TRVocabularyFile, LoadTRVocabulary)},
@@ -276,6 +322,14 @@ std::vector<MenuEntry> MainMenuEntries() {
       {1, "menuHelpContents", "Tarvello подсказка", [](MainForm& form, const Text&) { form.showHelp(); }},
       {1, "menuAbout", "About", [](MainForm& form, const Text&) { form.showAbout(); }},
   };
+}
+
+void OpenFileOfKind(MainForm& form, FileKind kind, const Text& path) {
+  Workspace& ws = form.workspace();
+  const KindCommand& c = CommandOfKind(kind);
+  if (!c.load) return LogNotAvailable(ws, "BPS");
+  ws.*c.field = path;
+  LoadRemembering(ws, c);
 }
 
 void LogNotAvailable(Workspace& ws, const Text& caption) {

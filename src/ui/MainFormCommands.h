@@ -3,6 +3,7 @@
 #include <functional>
 #include <vector>
 
+#include "workspace/OpenedFiles.h"
 #include "workspace/Workspace.h"
 
 class MainForm;
@@ -22,6 +23,11 @@ struct MenuEntry {
 
 // The menu bar in order; each window builds its own copy.
 std::vector<MenuEntry> MainMenuEntries();
+
+// Loads a file named without the command's dialog (dropped on the main window, or a
+// recent file) through its kind's operation, with the operation's usual questions; a
+// ROM, table or translation that loads joins the recent files.
+void OpenFileOfKind(MainForm& form, FileKind kind, const Text& path);
 
 // The one answer of every command whose operation has not been built yet.
 void LogNotAvailable(Workspace& ws, const Text& caption);

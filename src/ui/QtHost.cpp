@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -47,6 +48,35 @@ Answer FromQt(int result, Buttons buttons) {
   }
 }
 
+// While a dialog is up the window that asked for it stays its owner; when it closes, that
+// window is active again and the focus back on the control that had it, so the key that
+// opened the dialog works again at once.
+QPointer<QWidget>& lastOwner() {
+  static QPointer<QWidget> owner;
+  return owner;
+}
+
+class DialogScope {
+ public:
+  explicit DialogScope(QWidget* owner) : owner_(owner), focus_(QApplication::focusWidget()) {}
+  ~DialogScope() {
+    // The window system activates windows in its own time; until it has, the owner
+    // stays the window of the next dialog.
+    if (owner_) lastOwner() = owner_;
+    if (owner_) {
+      owner_->raise();
+      owner_->activateWindow();
+    }
+    if (focus_) focus_->setFocus(Qt::OtherFocusReason);
+  }
+  DialogScope(const DialogScope&) = delete;
+  DialogScope& operator=(const DialogScope&) = delete;
+
+ private:
+  QPointer<QWidget> owner_;
+  QPointer<QWidget> focus_;
+};
+
 void RefuseForeignText(QWidget* parent, const QString& what) {
   QMessageBox box(QMessageBox::Critical, QString(),
                   what + QString::fromUtf8("\nсодержит символы, которых нет в кодировке Windows-1251."),
@@ -57,6 +87,10 @@ void RefuseForeignText(QWidget* parent, const QString& what) {
 }  // namespace
 
 QWidget* QtHost::parent() const {
+  // The window whose command asks is the active one: a tool window's button, the
+  // editor's keys, or the main window's menus.
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  if (lastOwner() && lastOwner()->isVisible()) return lastOwner();
   return window_.data();
 }
 
@@ -74,6 +108,7 @@ void QtHost::pumpEvents() {
 }
 
 Answer QtHost::message(const Text& text, Buttons buttons, Icon icon) {
+  const DialogScope scope(parent());
   QMessageBox box(parent());
   box.setWindowTitle(QString());
   box.setText(toQString(text));
@@ -83,6 +118,7 @@ Answer QtHost::message(const Text& text, Buttons buttons, Icon icon) {
 }
 
 std::optional<Text> QtHost::inputBox(const Text& prompt, const Text& title, const Text& answer) {
+  const DialogScope scope(parent());
   QString value = toQString(answer);
   for (;;) {
     bool ok = false;
@@ -109,17 +145,30 @@ QString QtFilter(const Text& windowsFilter) {
   return filters.join(";;");
 }
 
+QString WithFilterExtension(const QString& name, const QString& qtFilter) {
+  // "Файл перевода (*.txt *.log)" gives ".txt"; "Все файлы (*)" gives nothing.
+  const qsizetype open = qtFilter.lastIndexOf('(');
+  const QString patterns = open < 0 ? qtFilter : qtFilter.mid(open + 1).chopped(1);
+  const QString first = patterns.split(' ', Qt::SkipEmptyParts).value(0);
+  if (!first.startsWith("*.") || first.size() < 3 || first.contains('?') || first.indexOf('*', 1) >= 0) return name;
+  if (QFileInfo(name).fileName().contains('.')) return name;
+  return name + first.mid(1);
+}
+
 std::vector<Text> QtHost::chooseFiles(const FileRequest& request) {
-  const QString title = toQString(request.title);
-  const QString filter = QtFilter(request.filter);
-  const QString start = toQString(request.fileName);
-  QStringList chosen;
-  if (request.kind == FileRequest::Kind::Save)
-    chosen << QFileDialog::getSaveFileName(parent(), title, start, filter);
-  else if (request.multiSelect)
-    chosen = QFileDialog::getOpenFileNames(parent(), title, start, filter);
+  const DialogScope scope(parent());
+  QFileDialog dialog(parent(), toQString(request.title), toQString(request.fileName), QtFilter(request.filter));
+  const bool save = request.kind == FileRequest::Kind::Save;
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  if (save)
+    dialog.setFileMode(QFileDialog::AnyFile);
   else
-    chosen << QFileDialog::getOpenFileName(parent(), title, start, filter);
+    dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  QStringList chosen = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+  // A name typed without an extension gets the one of the chosen filter, or the filter
+  // would hide the file just saved.
+  if (save)
+    for (QString& name : chosen) name = WithFilterExtension(name, dialog.selectedNameFilter());
   std::vector<Text> names;
   for (const QString& name : chosen) {
     if (name.isEmpty()) continue;
@@ -144,10 +193,11 @@ void QtHost::closeWindow(Window window) {
 }
 
 void QtHost::setMainCaption(const Text& caption) {
-  if (window_) window_->setWindowTitle(toQString(caption));
+  if (window_) window_->setCaption(caption);
 }
 
 std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) {
+  const DialogScope scope(parent);
   bool ok = false;
   const QFont font = QFontDialog::getFont(&ok, initial, parent);
   if (!ok) return std::nullopt;

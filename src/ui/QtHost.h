@@ -1,7 +1,8 @@
 #pragma once
 // The host on real Qt dialogs. What belongs to windows (the log pane, the progress
 // bars, the caption, closing the editor windows) is passed on to the main window;
-// the questions, input boxes and file dialogs are shown here, parented to it.
+// the questions, input boxes and file dialogs are shown here, each over the window
+// whose command asked (the active one), which gets the focus back when it closes.
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPointer>
@@ -33,6 +34,10 @@ class QtHost : public Host {
 
 // "Описание (*.a;*.b)|*.a;*.b|..." as Qt's "Описание (*.a *.b);;...".
 QString QtFilter(const Text& windowsFilter);
+
+// A name chosen in a save dialog, with the extension of the Qt filter chosen ("a" under
+// "Файл перевода (*.txt)" is "a.txt") when the name has none; under "every file" as it is.
+QString WithFilterExtension(const QString& name, const QString& qtFilter);
 
 // The font dialog: the chosen font, or nothing when cancelled. For the windows that
 // let the user pick their fonts.

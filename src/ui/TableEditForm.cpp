@@ -454,6 +454,7 @@ void TableEditForm::focusCell(int code) {
 void TableEditForm::Text1_Change(int code) {
   DoHigh(code);
   ws_.TableChanged = true;
+  if (auto* main = qobject_cast<MainForm*>(parentWidget())) main->refreshCaption();
   previewIfChecked();
 }
 

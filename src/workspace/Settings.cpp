@@ -15,7 +15,7 @@ namespace {
 using K = SettingKind;
 using WS = Workspace;
 
-const std::array<SettingDef, 34> kDefs = {{
+const std::array<SettingDef, 42> kDefs = {{
     {"InputRomFileName", K::Path, " 'имя и путь к входному рому", &WS::InputRomFileName},
     {"OutputRomFileName", K::Path, " 'имя и путь к выходному рому", &WS::OutputRomFileName},
     {"IPSFileName", K::Path, " 'имя и путь ко входному IPS", &WS::IPSFileName},
@@ -77,6 +77,14 @@ const std::array<SettingDef, 34> kDefs = {{
      " 'выравнивание поинтеров GBA: 1 - любое смещение, 4 - только кратное 4", &WS::GbaPointerAlignment},
     {"GbPointerTables", K::TrimmedText, " 'таблицы поинтеров GB: начало-конец[:банк] через точку с запятой",
      &WS::GbPointerTables},
+    {"RecentFiles1", K::Path, " 'недавний файл (вид|имя и путь), самый новый", &WS::RecentFiles1},
+    {"RecentFiles2", K::Path, " 'недавний файл", &WS::RecentFiles2},
+    {"RecentFiles3", K::Path, " 'недавний файл", &WS::RecentFiles3},
+    {"RecentFiles4", K::Path, " 'недавний файл", &WS::RecentFiles4},
+    {"RecentFiles5", K::Path, " 'недавний файл", &WS::RecentFiles5},
+    {"RecentFiles6", K::Path, " 'недавний файл", &WS::RecentFiles6},
+    {"RecentFiles7", K::Path, " 'недавний файл", &WS::RecentFiles7},
+    {"RecentFiles8", K::Path, " 'недавний файл, самый старый", &WS::RecentFiles8},
 }};
 
 const char* const kHeader[] = {

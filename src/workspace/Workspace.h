@@ -130,6 +130,8 @@ struct Workspace {
   Text FixHeaderChecksums;   // "YES": every SaveRom fixes the header checksums first
   Text GbaPointerAlignment;  // "1" or "4": the file-offset alignment of GBA pointers searched
   Text GbPointerTables;      // "START-END[:BANK];...": the Game Boy pointer tables named
+  // The last files loaded by name, newest first, each "KIND|path" (workspace/OpenedFiles.h).
+  Text RecentFiles1, RecentFiles2, RecentFiles3, RecentFiles4, RecentFiles5, RecentFiles6, RecentFiles7, RecentFiles8;
 
   // Program texts
   Text VersionText;

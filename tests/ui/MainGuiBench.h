@@ -32,7 +32,7 @@ class GuiHost : public ScriptedHost {
   }
   void setMainCaption(const Text& caption) override {
     ScriptedHost::setMainCaption(caption);
-    if (form) form->setWindowTitle(QString::fromStdString(cp1251::ToUtf8(caption)));
+    if (form) form->setCaption(caption);
   }
   Answer message(const Text& text, Buttons buttons, Icon icon) override {
     if (duringMessage) duringMessage(text);

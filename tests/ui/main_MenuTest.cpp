@@ -42,6 +42,7 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "2 menuSavePerevodAsBPS Перевод как BPS...",
       "2 menuSavePerevodAsNoPointers Translation as (только текст)",
       "2 menuSaveTRVocAs Словарь перевода как",
+      "1 menuRecentFiles Недавние файлы",
       "1 menuExit Exit",
       "0 menuEdit Edit",
       "1 menuExtractTextFromROM Извлечь текст из ROM",

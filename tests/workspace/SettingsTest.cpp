@@ -41,7 +41,7 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
 
   WriteSettings(t.ws);
   const auto lines = Lines(ReadBytes(t.dir.path() / "tarvello.ini"));
-  ASSERT_EQ(lines.size(), 44u);
+  ASSERT_EQ(lines.size(), 52u);
   EXPECT_EQ(lines[0], W("Это файл параметров для программы Tarvello"));
   EXPECT_EQ(lines[6], "");
   EXPECT_EQ(lines[9], "");
