@@ -3,7 +3,9 @@
 #include <QPushButton>
 #include <QTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "ui/FormParts.h"
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 
@@ -30,6 +32,14 @@ AboutForm::AboutForm(const Workspace& ws, QWidget* parent) : QDialog(parent) {
   layout->addWidget(ok, 0, Qt::AlignHCenter);
   setTabOrder(ok, text);
   ok->setFocus();
+  // The credits are read whole, without scrolling.
+  const QFontMetrics metrics(text->font());
+  const QStringList lines = text->toPlainText().split('\n');
+  int widest = 0;
+  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  const int margins = 2 * (text->frameWidth() + static_cast<int>(text->document()->documentMargin())) + 4;
+  text->setMinimumSize(widest + margins, static_cast<int>(lines.size()) * metrics.lineSpacing() + margins);
+  KeepCaptionVisible(this);
   resize(Twips(4590), Twips(3195));
   // OK hides the box; the next "About" shows the same one.
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);

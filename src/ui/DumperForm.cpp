@@ -47,6 +47,7 @@ DumperForm::DumperForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt::Win
   connect(ExitBtn_, &QPushButton::clicked, this, &QWidget::close);
   if (auto* main = qobject_cast<MainForm*>(parent))
     connect(main, &MainForm::busyChanged, this, [this](bool busy) { Command1_->setEnabled(!busy); });
+  KeepCaptionVisible(this);
 }
 
 void DumperForm::fldDumpLen_Change() {

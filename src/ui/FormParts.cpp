@@ -12,7 +12,6 @@ QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const ch
   auto* field = new QLineEdit(text, form);
   field->setObjectName(name);
   auto* caption = new QLabel(QString::fromUtf8(label), form);
-  caption->setWordWrap(true);
   caption->setBuddy(field);
   const int row = grid->rowCount();
   grid->addWidget(caption, row, 0);
@@ -26,6 +25,13 @@ QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const ch
 
 QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const char* label, const char* text) {
   return AddField(form, grid, name, label, QString::fromUtf8(text));
+}
+
+void KeepCaptionVisible(QWidget* window) {
+  // The title bar's buttons and frame take about as much again as a few characters.
+  const int caption =
+      window->fontMetrics().horizontalAdvance(window->windowTitle()) + 16 * window->fontMetrics().averageCharWidth();
+  window->setMinimumWidth(std::max(window->minimumSizeHint().width(), caption));
 }
 
 QPushButton* AddButton(QWidget* form, const char* name, const char* caption) {

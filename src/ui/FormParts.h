@@ -16,6 +16,10 @@ QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const ch
 QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const char* label, const char* text);
 QPushButton* AddButton(QWidget* form, const char* name, const char* caption);
 
+// Keeps the window at least as wide as its caption needs in the title bar, beside the
+// layout's own minimum.
+void KeepCaptionVisible(QWidget* window);
+
 // Keeps out of a text field what the translation files cannot carry (characters that
 // Windows-1251 lacks) and, when given a limit, typing and pasting past that many
 // characters. Text written by the program itself is never cut.

@@ -5,6 +5,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "ui/FormParts.h"
 #include "ui/MainForm.h"
 #include "workspace/Dialogs.h"
 #include "workspace/Files.h"
@@ -30,7 +31,9 @@ HelpForm::HelpForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt::Window)
   layout->addWidget(closeButton_, 0, Qt::AlignHCenter);
   setTabOrder(closeButton_, helpText_);
   closeButton_->setFocus();
-  setMinimumSize(Twips(166), Twips(961));
+  // Room for the close button and a few words of the guide under the full caption.
+  setMinimumHeight(Twips(3000));
+  KeepCaptionVisible(this);
   resize(Twips(8085), Twips(5730));
   connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
 }

@@ -98,6 +98,7 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
       Command1_->setEnabled(!busy);
       Command2_->setEnabled(!busy);
     });
+  KeepCaptionVisible(this);
 }
 
 void ShiftedPutForm::chkLeaveChangesInPerevodAddr_Click() {

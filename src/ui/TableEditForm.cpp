@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QDrag>
 #include <QDropEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,8 +16,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTextEdit>
+#include <QVBoxLayout>
 #include <QValidator>
 
+#include "tools/CellGlyphs.h"
 #include "tools/TableEdit.h"
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
@@ -44,21 +48,14 @@ constexpr int kGridLeft = 720 / kTwipsPerPixel;
 constexpr int kGridTop = 480 / kTwipsPerPixel;
 constexpr int kCellPitchX = 360 / kTwipsPerPixel;
 constexpr int kCellPitchY = 240 / kTwipsPerPixel;
-// Control characters have no glyph of their own; the Unicode control pictures stand in.
-constexpr char16_t kControlPictures = 0x2400;
-
+constexpr int kShiftButtonWidth = 21;
 // The program text of what the user typed or dropped, the control pictures read back
 // as their codes; nothing when a character has no place in the code page.
 std::optional<Text> TypedText(const QString& s) {
   Text out;
-  for (QChar ch : s) {
-    const char16_t u = ch.unicode();
-    if (u > kControlPictures && u < kControlPictures + 32) {
-      out += static_cast<char>(u - kControlPictures);
-      continue;
-    }
-    const auto byte = cp1251::Encode(u);
-    if (!byte || *byte == 0) return std::nullopt;
+  for (char32_t c : s.toUcs4()) {
+    const auto byte = ByteOfCellGlyph(c);
+    if (!byte) return std::nullopt;
     out += static_cast<char>(*byte);
   }
   return out;
@@ -146,15 +143,8 @@ Text CellText(const QLineEdit* cell) { return TypedText(cell->text()).value_or(T
 }  // namespace
 
 QString TableEditForm::cellGlyphs(const Text& text) {
-  QString shown;
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte > 0 && byte < 32)
-      shown += QChar(static_cast<char16_t>(kControlPictures + byte));
-    else
-      shown += QChar(static_cast<char16_t>(cp1251::Decode(byte)));
-  }
-  return shown;
+  const std::u32string shown = CellGlyphs(text);
+  return QString::fromUcs4(shown.data(), static_cast<qsizetype>(shown.size()));
 }
 
 TableEditForm::TableEditForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt::Window), ws_(ws) {
@@ -167,6 +157,7 @@ TableEditForm::TableEditForm(Workspace& ws, QWidget* parent) : QWidget(parent, Q
   resize(10410 / kTwipsPerPixel, 7290 / kTwipsPerPixel);
   buildControls();
   buildButtons();
+  buildLayout();
   if (auto* main = qobject_cast<MainForm*>(parent)) {
     connect(main, &MainForm::busyChanged, this, [this](bool busy) {
       for (QPushButton* button : buttons_) button->setEnabled(!busy);
@@ -180,18 +171,23 @@ TableEditForm::TableEditForm(Workspace& ws, QWidget* parent) : QWidget(parent, Q
 }
 
 void TableEditForm::buildControls() {
+  // The grid keeps its fixed pitch: a panel of its own size, with the shift buttons at
+  // its ends, that the window's layout places as one control.
+  gridPanel_ = new QWidget(this);
+  gridPanel_->setObjectName("GridPanel");
+  gridPanel_->setFixedSize(kGridLeft + 16 * kCellPitchX + 2 + kShiftButtonWidth, kGridTop + 16 * kCellPitchY + 1);
   auto* columns = new GridHeadings(
       "-0   -1    -2   -3   -4   -5    -6   -7    -8   -9  -A   -B   -C   -D   -E   -F", Qt::Horizontal,
-      kCellPitchX, this);
+      kCellPitchX, gridPanel_);
   columns->setObjectName("Label2_1");
   columns->setGeometry(kGridLeft, kGridTop - kCellPitchY, 16 * kCellPitchX, kCellPitchY);
   auto* rows = new GridHeadings("0-\n1-\n2-\n3-\n4-\n5-\n6-\n7-\n8-\n9-\nA-\nB-\nC-\nD-\nE-\nF-", Qt::Vertical,
-                                kCellPitchY, this);
+                                kCellPitchY, gridPanel_);
   rows->setObjectName("Label2_0");
   rows->setGeometry(kGridLeft - 22, kGridTop, 22, 16 * kCellPitchY);
 
   // The one-pixel gaps between the cells show this as the grid's lines.
-  auto* lines = new QWidget(this);
+  auto* lines = new QWidget(gridPanel_);
   lines->setObjectName("GridLines");
   lines->setAutoFillBackground(true);
   QPalette linesPalette = lines->palette();
@@ -201,7 +197,7 @@ void TableEditForm::buildControls() {
 
   const QFont cellFont = FontOf("Courier New", QFont::TypeWriter, 9.75, true);
   for (int k = 0; k < kTableCodes; ++k) {
-    auto* cell = new QLineEdit(this);
+    auto* cell = new QLineEdit(gridPanel_);
     cell->setObjectName(QString("Text1_%1").arg(k));
     cell->setFont(cellFont);
     cell->setFrame(false);
@@ -219,47 +215,43 @@ void TableEditForm::buildControls() {
   Label3_ = new QLabel(this);
   Label3_->setObjectName("Label3");
   Label3_->setFont(FontOf("Arial", QFont::SansSerif, 9.75, true));
-  Label3_->setGeometry(kGridLeft, 294, 200, 20);
+  Label3_->setMinimumWidth(200);
 
   EditTableComments_ = new QPlainTextEdit(this);
   EditTableComments_->setObjectName("EditTableComments");
   EditTableComments_->setToolTip(QString::fromUtf8("Коментарии к таблице"));
-  EditTableComments_->setGeometry(6, 350, 456, 58);
+  EditTableComments_->setMinimumHeight(58);
   connect(EditTableComments_, &QPlainTextEdit::textChanged, this, [this] { EditTableComments_Change(); });
 
   const std::array<std::pair<const char*, Text>, 4> strips = {{{"EngSmallLetters", EngSmallLettersText()},
                                                                {"EngBigLetters", EngBigLettersText()},
                                                                {"RusSmallLetters", RusSmallLettersText()},
                                                                {"RusBigLetters", RusBigLettersText()}}};
-  int stripLeft = 6;
   for (size_t i = 0; i < strips.size(); ++i) {
     auto* strip = new QLabel(toQString(strips[i].second), this);
     strip->setObjectName(strips[i].first);
     strip->setToolTip(QString::fromUtf8("Брось меня на таблицу, я тебе пригожусь"));
     strip->setCursor(Qt::OpenHandCursor);
     const int width = strip->fontMetrics().horizontalAdvance(strip->text()) + 2;
-    strip->setGeometry(stripLeft, i % 2 == 0 ? 418 : 440, width, 18);
-    if (i % 2 == 1) stripLeft += width + 8;
+    strip->setFixedSize(width, 18);
     strip->installEventFilter(this);
     strips_[i] = strip;
   }
 
   auto* caption = new QLabel(QString::fromUtf8("Адрес начала блока для просмотра"), this);
   caption->setObjectName("Labelx");
-  caption->setGeometry(470, 8, 220, 18);
   fldStartAddr_ = new QLineEdit("1", this);
   fldStartAddr_->setObjectName("fldStartAddr");
-  fldStartAddr_->setGeometry(470, 28, 100, 22);
+  fldStartAddr_->setFixedWidth(100);
   fldStartAddr_->installEventFilter(this);
   DoPreview_ = new QCheckBox("Show Preview", this);
   DoPreview_->setObjectName("DoPreview");
-  DoPreview_->setGeometry(578, 28, 112, 22);
   DumpView_ = new QTextEdit(this);
   DumpView_->setObjectName("DumpView");
   DumpView_->setFont(FontOf("Courier New", QFont::TypeWriter, 8.5));
   DumpView_->setReadOnly(true);
   DumpView_->setPlainText("Dump Preview");
-  DumpView_->setGeometry(470, 104, 217, 374);
+  DumpView_->setMinimumSize(217, 120);
 
   Label1_ = new QLabel(this);
   Label1_->setObjectName("Label1");
@@ -271,7 +263,11 @@ QPushButton* TableEditForm::addButton(const char* name, const char* caption, con
   button->setObjectName(name);
   if (tip) button->setToolTip(QString::fromUtf8(tip));
   button->setFont(buttonFont_);
-  button->setGeometry(place);
+  // The shift buttons sit at the ends of the grid; the others are laid out.
+  if (place.isValid()) {
+    button->setParent(gridPanel_);
+    button->setGeometry(place);
+  }
   button->setFocusPolicy(Qt::TabFocus);
   connect(button, &QPushButton::clicked, this, [this, click = std::move(click)] { runButton(click); });
   buttons_.push_back(button);
@@ -279,47 +275,85 @@ QPushButton* TableEditForm::addButton(const char* name, const char* caption, con
 }
 
 void TableEditForm::buildButtons() {
-  addButton("btnShiftLeft", "<", "Подвинуть все символы влево", QRect(2, kGridTop - 1, 21, 18), [this] {
+  addButton("btnShiftLeft", "<", "Подвинуть все символы влево", QRect(2, kGridTop - 1, kShiftButtonWidth, 18), [this] {
     ShiftTableLeft(ws_);
     doShowTable();
   });
   addButton("btnShiftRight", ">", "Подвинуть все символы вправо",
-            QRect(kGridLeft + 16 * kCellPitchX + 2, kGridTop + 15 * kCellPitchY - 1, 21, 18), [this] {
+            QRect(kGridLeft + 16 * kCellPitchX + 2, kGridTop + 15 * kCellPitchY - 1, kShiftButtonWidth, 18), [this] {
               ShiftTableRight(ws_);
               doShowTable();
             });
-  addButton("btnShowPreview", "Show Dump", nullptr, QRect(252, 292, 100, 24), [this] { ShowDumpPreview(); });
+  addButton("btnShowPreview", "Show Dump", nullptr, QRect(), [this] { ShowDumpPreview(); });
 
-  const QRect row(6, 320, 74, 24);
-  const int step = 76;
-  addButton("btnRevertTable", "Revert table", "Обновить данные на форме редактора таблиц", row,
+  addButton("btnRevertTable", "Revert table", "Обновить данные на форме редактора таблиц", QRect(),
             [this] { doShowTable(); });
   addButton("btnReset1251", "Reset (1251)", "Набить в таблицу все символы кодировки Windows-1251",
-            row.translated(step, 0), [this] { resetTo(Windows1251Grid()); });
-  addButton("btnResetROM", "Reset (Alph)", "Набить в таблицу печатных символов", row.translated(2 * step, 0),
+            QRect(), [this] { resetTo(Windows1251Grid()); });
+  addButton("btnResetROM", "Reset (Alph)", "Набить в таблицу печатных символов", QRect(),
             [this] { resetTo(AlphabetGrid()); });
-  addButton("btnChkENG", "Eng. Check", "Проверить наличие ВСЕЙ латиницы", row.translated(3 * step, 0),
+  addButton("btnChkENG", "Eng. Check", "Проверить наличие ВСЕЙ латиницы", QRect(),
             [this] { CheckEngLetters(ws_); });
-  addButton("btnRUSchk", "Rus. Check", "Проверить наличие ВСЕЙ кириллицы", row.translated(4 * step, 0),
+  addButton("btnRUSchk", "Rus. Check", "Проверить наличие ВСЕЙ кириллицы", QRect(),
             [this] { CheckRusLetters(ws_); });
-  addButton("btnClearAll", "Clear All", "Удалить все из таблицы", row.translated(5 * step, 0),
+  addButton("btnClearAll", "Clear All", "Удалить все из таблицы", QRect(),
             [this] { resetTo(Text(kTableCodes, '\0')); });
 
-  const QRect search(404, 412, 58, 22);
-  addButton("btnFindBigEng", "? ENG", "Поискать коды ЗАГЛАВНЫХ  английских букв", search,
+  addButton("btnFindBigEng", "? ENG", "Поискать коды ЗАГЛАВНЫХ  английских букв", QRect(),
             [this] { findCodes(static_cast<int>(CodeSearch::BigEng)); });
-  addButton("btnFindSmallEng", "? eng", "Поискать коды маленьких  английских букв", search.translated(0, 24),
+  addButton("btnFindSmallEng", "? eng", "Поискать коды маленьких  английских букв", QRect(),
             [this] { findCodes(static_cast<int>(CodeSearch::SmallEng)); });
-  addButton("btnFindSpaceCode", "? space", "Поискать код пробела", search.translated(0, 48),
+  addButton("btnFindSpaceCode", "? space", "Поискать код пробела", QRect(),
             [this] { findCodes(static_cast<int>(CodeSearch::Space)); });
 
   // Closing stays possible while a command of the main window runs.
   auto* exit = new QPushButton(QString::fromUtf8("Закрыть"), this);
   exit->setObjectName("ExitBtn");
   exit->setFont(buttonFont_);
-  exit->setGeometry(356, 292, 106, 24);
   exit->setFocusPolicy(Qt::TabFocus);
   connect(exit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void TableEditForm::buildLayout() {
+  const auto button = [this](const char* name) { return findChild<QPushButton*>(name); };
+  auto* underGrid = new QHBoxLayout;
+  underGrid->addWidget(Label3_, 1);
+  underGrid->addWidget(button("btnShowPreview"));
+  underGrid->addWidget(button("ExitBtn"));
+  auto* commands = new QHBoxLayout;
+  commands->setSpacing(2);
+  for (const char* name : {"btnRevertTable", "btnReset1251", "btnResetROM", "btnChkENG", "btnRUSchk", "btnClearAll"})
+    commands->addWidget(button(name));
+  auto* strips = new QGridLayout;
+  for (size_t i = 0; i < strips_.size(); ++i)
+    strips->addWidget(strips_[i], static_cast<int>(i % 2), static_cast<int>(i / 2), Qt::AlignLeft);
+  auto* searches = new QVBoxLayout;
+  searches->setSpacing(2);
+  for (const char* name : {"btnFindBigEng", "btnFindSmallEng", "btnFindSpaceCode"}) searches->addWidget(button(name));
+  auto* bottom = new QHBoxLayout;
+  bottom->addLayout(strips);
+  bottom->addStretch();
+  bottom->addLayout(searches);
+  auto* left = new QVBoxLayout;
+  left->addWidget(gridPanel_);
+  left->addLayout(underGrid);
+  left->addLayout(commands);
+  left->addWidget(EditTableComments_, 1);
+  left->addLayout(bottom);
+
+  auto* address = new QHBoxLayout;
+  address->addWidget(fldStartAddr_);
+  address->addWidget(DoPreview_);
+  address->addStretch();
+  auto* right = new QVBoxLayout;
+  right->addWidget(findChild<QLabel*>("Labelx"));
+  right->addLayout(address);
+  right->addWidget(DumpView_, 1);
+
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->addLayout(left);
+  layout->addLayout(right, 1);
 }
 
 void TableEditForm::runButton(const std::function<void()>& click) {
@@ -593,15 +627,6 @@ bool TableEditForm::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TableEditForm::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  if (!DumpView_) return;
-  if (const auto width = DumpViewWidth(this->width() * kTwipsPerPixel))
-    DumpView_->resize(*width / kTwipsPerPixel, DumpView_->height());
-  if (const auto height = DumpViewHeight(this->height() * kTwipsPerPixel))
-    DumpView_->resize(DumpView_->width(), *height / kTwipsPerPixel);
 }
 
 // The grid is the table once the window is gone; no question is asked. The preview

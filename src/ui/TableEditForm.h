@@ -38,7 +38,6 @@ class TableEditForm : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -46,6 +45,7 @@ class TableEditForm : public QWidget {
 
   void buildControls();
   void buildButtons();
+  void buildLayout();
   QPushButton* addButton(const char* name, const char* caption, const char* tip, QRect place,
                          std::function<void()> click);
   void runButton(const std::function<void()>& click);
@@ -71,6 +71,7 @@ class TableEditForm : public QWidget {
   bool previewWanted_ = false;
 
   Workspace& ws_;
+  QWidget* gridPanel_ = nullptr;  // the cells, their headings and the shift buttons
   std::array<QLineEdit*, 256> Text1_{};
   QLabel* Label1_ = nullptr;
   QLabel* Label3_ = nullptr;

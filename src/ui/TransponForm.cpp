@@ -79,6 +79,7 @@ TransponForm::TransponForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt:
   connect(ExitBtn_, &QPushButton::clicked, this, &QWidget::close);
   if (auto* main = qobject_cast<MainForm*>(parent))
     connect(main, &MainForm::busyChanged, this, [this](bool busy) { DoTransponButt_->setEnabled(!busy); });
+  KeepCaptionVisible(this);
 }
 
 void TransponForm::TilesInRowFld_Change() {
