@@ -98,7 +98,7 @@ const KindCommand kKindCommands[] = {
     {FileKind::Table, &Workspace::TableFileName, LoadTable, &Workspace::TableLoaded},
     {FileKind::Perevod, &Workspace::PerevodFileName, LoadPerevod, &Workspace::PerevodLoaded},
     {FileKind::Ips, &Workspace::IPSFileName, LoadIps, nullptr},
-    {FileKind::Bps, &Workspace::BPSFileName, nullptr, nullptr},
+    {FileKind::Bps, &Workspace::BPSFileName, ApplyBps, nullptr},
 };
 
 const KindCommand& CommandOfKind(FileKind kind) {
@@ -327,7 +327,6 @@ std::vector<MenuEntry> MainMenuEntries() {
 void OpenFileOfKind(MainForm& form, FileKind kind, const Text& path) {
   Workspace& ws = form.workspace();
   const KindCommand& c = CommandOfKind(kind);
-  if (!c.load) return LogNotAvailable(ws, "BPS");
   ws.*c.field = path;
   LoadRemembering(ws, c);
 }

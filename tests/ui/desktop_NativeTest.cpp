@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include "EditorGuiBench.h"
+#include "ips/BpsFile.h"
 #include "ui/Application.h"
 #include "ui/QtHost.h"
 #include "workspace/OpenedFiles.h"
@@ -151,7 +152,7 @@ void Drop(QWidget* target, const std::vector<std::filesystem::path>& files) {
   delete mime;
 }
 
-TEST(MainWindowDrop, EachKindLoadsThroughItsCommandAndJoinsTheRecentFiles) {
+TEST(MainWindowDrop, EachKindGoesThroughItsCommandAndFilesJoinTheRecentFiles) {
   MainGuiBench b;
   WriteBytes(b.path("game.gb"), std::string(0x8000, 'A'));
   WriteBytes(b.path("font.tbl"), "41=A\r\n42=B\r\n");
@@ -166,6 +167,13 @@ TEST(MainWindowDrop, EachKindLoadsThroughItsCommandAndJoinsTheRecentFiles) {
   EXPECT_TRUE(b.ws.PerevodLoaded);
   EXPECT_TRUE(b.ws.IpsLoaded);
   EXPECT_EQ(b.ws.IPSFileName, b.dir.file("fix.ips"));
+  // A BPS patch is applied, as its menu command does.
+  std::string patched = b.ws.RomImage;
+  patched[0x100] = 'Z';
+  b.ws.OutputBPSFileName = b.dir.file("fix.bps");
+  ASSERT_TRUE(SaveBpsOf(b.ws, b.ws.RomImage, patched));
+  Drop(b.form.get(), {b.path("fix.bps")});
+  EXPECT_EQ(b.ws.RomImage, patched);
   // A failed load keeps what was loaded and is not remembered.
   Drop(b.form.get(), {b.path("missing.tbl")});
   EXPECT_TRUE(b.ws.TableLoaded);
