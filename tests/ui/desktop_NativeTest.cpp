@@ -11,11 +11,13 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
 
 #include "EditorGuiBench.h"
 #include "ips/BpsFile.h"
+#include "ui/AboutForm.h"
 #include "ui/Application.h"
 #include "ui/QtHost.h"
 #include "workspace/OpenedFiles.h"
@@ -220,6 +222,37 @@ TEST(MainWindowCaption, StarWhileUnsavedAndTheLogFollowsTheNewestLineAfterAResiz
     QApplication::processEvents();
     EXPECT_EQ(bar->value(), bar->maximum()) << size.width();
   }
+}
+
+}  // namespace
+
+namespace {
+
+// At their smallest the tool windows keep their caption and their field captions on one
+// line, and the credits read without scrolling.
+TEST(WindowMinimums, CaptionsWholeFieldCaptionsOnOneLineCreditsUnscrolled) {
+  MainGuiBench b;
+  for (const char* item : {"menuTranspon", "menuShiftedPut"}) b.click(item);
+  b.host.files.push_back({b.dir.file("dump.txt")});
+  b.click("menuDumper");
+  for (const char* name : {"TransponForm", "ShiftedPutForm", "DumperForm"}) {
+    auto* window = b.form->toolWindow(name);
+    ASSERT_TRUE(window) << name;
+    window->resize(window->minimumSize());
+    QApplication::processEvents();
+    EXPECT_GT(window->width(), window->fontMetrics().horizontalAdvance(window->windowTitle())) << name;
+    for (auto* label : window->findChildren<QLabel*>()) {
+      if (!label->buddy()) continue;
+      EXPECT_LT(label->height(), 2 * label->fontMetrics().lineSpacing()) << name;
+    }
+  }
+  AboutForm about(b.ws);
+  about.show();
+  about.resize(about.minimumSize());
+  QApplication::processEvents();
+  auto* credits = about.findChild<QTextEdit*>("myTextBox");
+  EXPECT_EQ(credits->verticalScrollBar()->maximum(), 0);
+  EXPECT_EQ(credits->horizontalScrollBar()->maximum(), 0);
 }
 
 }  // namespace
