@@ -3,6 +3,7 @@
 #include "ips/IpsFile.h"
 #include "ips/IpsRecords.h"
 #include "workspace/CharTable.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Escapes.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
@@ -39,16 +40,35 @@ Text EncodeText(Workspace& ws, const TableCodec& codec, const Text& text, const 
   return out;
 }
 
-void AppendLineRecord(Workspace& ws, const TableCodec& codec, const Text& line, const Text& warning) {
+// The bytes of a line through an extended table: the ROM's own bytes when the loaded
+// ROM already holds its text, so the patch of an unedited line changes nothing.
+EntryCodec::Encoded EncodeEntries(const Workspace& ws, const EntryCodec& codec, const PerevodLineParts& parts) {
+  if (ws.RomLoaded)
+    if (const auto held = codec.matchesImage(ws.RomImage, parts.address - 1, parts.text))
+      return {ws.RomImage.substr(static_cast<size_t>(parts.address - 1), *held), {}};
+  return codec.encode(parts.text);
+}
+
+// One of the two codecs: the one-byte table's, or the extended table's.
+struct LineCoder {
+  std::optional<TableCodec> bytes;
+  std::optional<EntryCodec> entries;
+};
+
+void AppendLineRecord(Workspace& ws, const LineCoder& coder, const Text& line, const Text& warning) {
   const PerevodLineParts parts = ParsePerevodLine(line);
   if (!parts.hasSeparator) return;
-  const Text text = DecodeEscapes(Text(parts.text));
-  const Text reason = SkipReason(parts.address, text.size());
+  EntryCodec::Encoded encoded;
+  const Text text = coder.entries ? Text() : DecodeEscapes(Text(parts.text));
+  if (coder.entries) encoded = EncodeEntries(ws, *coder.entries, parts);
+  const Text reason = SkipReason(parts.address, coder.entries ? encoded.bytes.size() : text.size());
   if (!reason.empty()) {
     AppendLog(ws, W("пропустили строку перевода с адресом ") + Text(parts.field) + reason);
     return;
   }
-  AppendIpsRecord(ws.IpsImage, static_cast<std::uint32_t>(parts.address - 1), EncodeText(ws, codec, text, warning));
+  if (!coder.entries) encoded.bytes = EncodeText(ws, *coder.bytes, text, warning);
+  for (size_t i = 0; i < encoded.unknown.size(); ++i) AppendLog(ws, warning);
+  AppendIpsRecord(ws.IpsImage, static_cast<std::uint32_t>(parts.address - 1), encoded.bytes);
 }
 
 // The refusals and questions before the lines are read; false when the run ends there.
@@ -83,13 +103,17 @@ void GenerateIpsFromPerevod(Workspace& ws) {
   ws.IpsImage = Text(kIpsHeader);
   if (!ReadyToGenerate(ws)) return;
   try {
-    const TableCodec codec(ws.CharTableLookup);
+    LineCoder coder;
+    if (ws.TableExtended)
+      coder.entries.emplace(ws);
+    else
+      coder.bytes.emplace(ws.CharTableLookup);
     const Text warning = UnknownCharWarning();
     const auto& lines = ws.PerevodArray;
     {
       IpsProgress progress(ws, lines.size() - 1);
       for (size_t i = 0; i < lines.size(); ++i) {
-        AppendLineRecord(ws, codec, lines[i], warning);
+        AppendLineRecord(ws, coder, lines[i], warning);
         progress.at(i);
       }
       ws.IpsImage += kIpsTrailer;

@@ -11,6 +11,7 @@
 #include "textio/TextRuns.h"
 #include "workspace/CharTable.h"
 #include "workspace/Dialogs.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
@@ -41,6 +42,16 @@ class ChunkedReport {
       used_ += piece;
       bytes += piece;
       length -= piece;
+    }
+  }
+  // Text already decoded, in pieces when it is long.
+  void append(std::string_view text) {
+    while (!text.empty()) {
+      if (used_ >= kSize) flush();
+      const size_t piece = std::min(text.size(), kSize - used_);
+      std::memcpy(buffer_.data() + used_, text.data(), piece);
+      used_ += piece;
+      text.remove_prefix(piece);
     }
   }
   void flush() {
@@ -96,6 +107,44 @@ class AddressWriter {
   size_t highLength_ = 0;
 };
 
+// The report's lines, "address text" CR LF each, with the progress calls that go with
+// them: about a thousand over the whole image, never once per byte nor once per line
+// of a text-dense image.
+class ReportLines {
+ public:
+  ReportLines(size_t imageSize, bool hexAddresses, const std::function<void(std::int64_t)>& onRun,
+              const std::function<void(std::string_view)>& onChunk)
+      : out_(onChunk),
+        address_(hexAddresses),
+        onRun_(onRun),
+        step_(std::max<std::int64_t>(1, static_cast<std::int64_t>(imageSize + 1) / 1024)) {}
+  // The string of bytes [start, end); writeText(out) puts its text into the report.
+  template <class WriteText>
+  void line(size_t start, size_t end, WriteText&& writeText) {
+    char* p = address_.write(out_.room(), start + 1);
+    *p++ = ' ';
+    out_.advanceTo(p);
+    writeText(out_);
+    p = out_.room();
+    *p++ = '\r';
+    *p++ = '\n';
+    out_.advanceTo(p);
+    const std::int64_t position = static_cast<std::int64_t>(end) + 1;
+    if (position >= nextReport_) {
+      onRun_(position);
+      nextReport_ = position + step_;
+    }
+  }
+  void finish() { out_.flush(); }
+
+ private:
+  ChunkedReport out_;
+  AddressWriter address_;
+  const std::function<void(std::int64_t)>& onRun_;
+  std::int64_t step_;
+  std::int64_t nextReport_ = 0;
+};
+
 std::array<char, 256> DecodeTable(const Text& lookup) {
   std::array<char, 256> decode{};
   for (size_t code = 0; code < 256 && code < lookup.size(); ++code) decode[code] = lookup[code];
@@ -110,13 +159,18 @@ void WriteReport(Workspace& ws) {
   const std::int64_t n = static_cast<std::int64_t>(ws.RomImage.size());
   Progress bar(ws, Bar::Main, 0, static_cast<int>(std::min<std::int64_t>(n + 1, INT_MAX)));
   AtomicFileWriter file(ws.ReportFileName);
-  ExtractionReport(
-      ws.RomImage, DecodeTable(ws.CharTableLookup), ws.NumberOfTextChars, ws.UseHEXaddr == "YES",
-      [&](std::int64_t position) {
-        bar.set(static_cast<int>(std::min<std::int64_t>(position, INT_MAX)));
-        ws.host->pumpEvents();
-      },
-      [&](std::string_view chunk) { WritesUtf8(ws) ? file.write(cp1251::ToUtf8(chunk)) : file.write(chunk); });
+  const auto onRun = [&](std::int64_t position) {
+    bar.set(static_cast<int>(std::min<std::int64_t>(position, INT_MAX)));
+    ws.host->pumpEvents();
+  };
+  const auto onChunk = [&](std::string_view chunk) {
+    WritesUtf8(ws) ? file.write(cp1251::ToUtf8(chunk)) : file.write(chunk);
+  };
+  if (ws.TableExtended)
+    ExtractionReport(ws.RomImage, EntryCodec(ws), ws.NumberOfTextChars, ws.UseHEXaddr == "YES", onRun, onChunk);
+  else
+    ExtractionReport(ws.RomImage, DecodeTable(ws.CharTableLookup), ws.NumberOfTextChars, ws.UseHEXaddr == "YES", onRun,
+                     onChunk);
   // The report can be extracted again at will: no waiting for the disk.
   file.commit(false);
 }
@@ -131,28 +185,53 @@ void ExtractionReport(std::string_view image, const std::array<char, 256>& decod
   const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
   const size_t n = image.size();
   TextRunFinder runs(image, isText, static_cast<size_t>(std::max(minRunLength, 1)));
-  ChunkedReport out(onChunk);
-  // The progress bar and the event loop hear of the runs about a thousand times over the
-  // whole image, never once per byte nor once per line of a text-dense image.
-  const std::int64_t step = std::max<std::int64_t>(1, static_cast<std::int64_t>(n + 1) / 1024);
-  std::int64_t nextReport = 0;
-  AddressWriter address(hexAddresses);
+  ReportLines report(n, hexAddresses, onRun, onChunk);
   runs.forEachRun([&](size_t start, size_t end) {
-    char* p = address.write(out.room(), start + 1);
-    *p++ = ' ';
-    out.advanceTo(p);
-    out.text(bytes + start, end - start, decode);
-    p = out.room();
-    *p++ = '\r';
-    *p++ = '\n';
-    out.advanceTo(p);
-    const std::int64_t position = static_cast<std::int64_t>(end) + 1;
-    if (position >= nextReport) {
-      onRun(position);
-      nextReport = position + step;
-    }
+    report.line(start, end, [&](ChunkedReport& out) { out.text(bytes + start, end - start, decode); });
   });
-  out.flush();
+  report.finish();
+}
+
+void ExtractionReport(std::string_view image, const EntryCodec& codec, int minChars, bool hexAddresses,
+                      const std::function<void(std::int64_t)>& onRun,
+                      const std::function<void(std::string_view)>& onChunk) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
+  const size_t n = image.size();
+  const auto minimum = static_cast<std::int64_t>(std::max(minChars, 1));
+  ReportLines report(n, hexAddresses, onRun, onChunk);
+  size_t start = 0;
+  std::int64_t chars = -1;  // -1: no string open
+  // A string's text is decoded a second time only when it is written: most runs of a
+  // ROM are too short to be.
+  auto close = [&](size_t end) {
+    const bool write = chars >= minimum;
+    chars = -1;
+    if (!write) return;
+    report.line(start, end, [&](ChunkedReport& out) {
+      for (size_t at = start; at < end;) {
+        const EntryCodec::Match m = codec.decodeAt(bytes + at, n - at);
+        out.append(codec.text(m.entry));
+        at += m.length;
+      }
+    });
+  };
+  for (size_t at = 0; at < n;) {
+    const EntryCodec::Match m = codec.decodeAt(bytes + at, n - at);
+    if (m.entry < 0) {
+      if (chars >= 0) close(at);
+      ++at;
+      continue;
+    }
+    if (chars < 0) {
+      start = at;
+      chars = 0;
+    }
+    chars += codec.chars(m.entry);
+    at += m.length;
+    if (codec.ends(m.entry)) close(at);
+  }
+  if (chars >= 0) close(n);
+  report.finish();
 }
 
 void ExtractTextFromRom(Workspace& ws) {

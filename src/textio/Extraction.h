@@ -19,3 +19,10 @@ void ExtractTextFromRom(Workspace& ws);
 void ExtractionReport(std::string_view image, const std::array<char, 256>& decode, int minRunLength, bool hexAddresses,
                       const std::function<void(std::int64_t position)>& onRun,
                       const std::function<void(std::string_view chunk)>& onChunk);
+
+class EntryCodec;
+// The same through an extended table: a string is a run of entries of at least
+// `minChars` characters, ended by a byte that starts no code or after an end code.
+void ExtractionReport(std::string_view image, const EntryCodec& codec, int minChars, bool hexAddresses,
+                      const std::function<void(std::int64_t position)>& onRun,
+                      const std::function<void(std::string_view chunk)>& onChunk);

@@ -16,9 +16,7 @@ namespace {
 constexpr size_t kProgressStep = 1024;
 
 std::int64_t NeedOf(const InsertionEncoder& encoder, std::string_view text) {
-  // Most lines hold no escape; they are counted as they stand, without a decoded copy.
-  if (text.find('<') == std::string_view::npos) return static_cast<std::int64_t>(encoder.byteCount(text));
-  return static_cast<std::int64_t>(encoder.byteCount(DecodeEscapes(Text(text))));
+  return static_cast<std::int64_t>(encoder.lineByteCount(text));
 }
 
 // The report's words, converted once: a long report logs them thousands of times.

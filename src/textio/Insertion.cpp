@@ -7,6 +7,7 @@
 #include "textio/Refusals.h"
 #include "workspace/CharTable.h"
 #include "workspace/Dialogs.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Errors.h"
 #include "workspace/Escapes.h"
 #include "workspace/Log.h"
@@ -46,11 +47,12 @@ bool Refused(Workspace& ws) {
 }
 
 // The position after the last byte written, or `address` when nothing was.
-std::int64_t WriteText(Workspace& ws, const InsertionEncoder& encoder, std::int64_t address, const Text& text,
-                       const InsertOptions& options) {
+// encode(put) hands over the line's bytes.
+template <class Encode>
+std::int64_t WriteText(Workspace& ws, std::int64_t address, const InsertOptions& options, Encode&& encode) {
   Text& rom = ws.RomWorkImage;
   std::int64_t end = address;
-  encoder.encode(text, [&](size_t i, unsigned char code, bool unknown) {
+  encode([&](size_t i, unsigned char code, bool unknown) {
     const std::int64_t offset = address - 1 + static_cast<std::int64_t>(i);
     if (offset < 0 || offset >= static_cast<std::int64_t>(rom.size())) ThrowOutsideRom(offset + 1, rom.size());
     rom[static_cast<size_t>(offset)] = static_cast<char>(code);
@@ -59,6 +61,16 @@ std::int64_t WriteText(Workspace& ws, const InsertionEncoder& encoder, std::int6
     end = offset + 2;
   });
   return end;
+}
+
+// Through an extended table. A line whose text the committed image already holds is
+// left alone: another cutting of the same text could be as short and still differ from
+// the game's own bytes.
+std::int64_t WriteEntries(Workspace& ws, const InsertionEncoder& encoder, std::int64_t address, std::string_view text,
+                          const InsertOptions& options) {
+  if (const auto held = encoder.entries()->matchesImage(ws.RomImage, address - 1, text))
+    return address + static_cast<std::int64_t>(*held);
+  return WriteText(ws, address, options, [&](auto&& put) { encoder.encodeLine(text, put); });
 }
 
 // The text is in place; it may still have run over the start of the string after it.
@@ -78,7 +90,14 @@ bool InsertLine(Workspace& ws, const InsertionEncoder& encoder, Text& line, std:
   Text text(parts.text);
   const bool rewrite = options.keepShifted && options.shift != 0;
   if (rewrite) line = FormatAddress(ws, address) + " " + text;
-  WarnOverlap(ws, address, WriteText(ws, encoder, address, DecodeEscapes(text), options), following);
+  std::int64_t end = address;
+  if (encoder.entries()) {
+    end = WriteEntries(ws, encoder, address, text, options);
+  } else {
+    const Text decoded = DecodeEscapes(text);
+    end = WriteText(ws, address, options, [&](auto&& put) { encoder.encode(decoded, put); });
+  }
+  WarnOverlap(ws, address, end, following);
   return rewrite;
 }
 
@@ -96,7 +115,7 @@ bool PutPerevodInRom(Workspace& ws, std::int32_t shift) {
   options.extendedLogs = ws.ExtendedLogs == "YES";
   try {
     ws.RomWorkImage = ws.RomImage;
-    const InsertionEncoder encoder(ws.CharTableLookup, options.writeUnknown);
+    const InsertionEncoder encoder(ws);
     const std::vector<std::int64_t> following = FollowingAddresses(LineAddresses(ws.PerevodArray, shift));
     // Shifted addresses go into a copy that replaces the translation only once every
     // line is in: after a failed run the lines must not carry a shift that the next run

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "workspace/CharTable.h"
+#include "workspace/EntryCodec.h"
+#include "workspace/Escapes.h"
 
 class InsertionEncoder {
  public:
@@ -31,7 +33,33 @@ class InsertionEncoder {
   // How many bytes encode() writes for `text`.
   size_t byteCount(std::string_view text) const;
 
+  // The extended table's codec when the table was read in that mode. It takes a line's
+  // text as typed, escapes and all, and cuts it whole.
+  const EntryCodec* entries() const { return entries_ ? &*entries_ : nullptr; }
+  // encode() for a text as typed: through the extended table when there is one, else
+  // with its escapes decoded first.
+  template <class Put>
+  void encodeLine(std::string_view typed, Put&& put) const;
+  // How many bytes encodeLine() writes for `typed`.
+  size_t lineByteCount(std::string_view typed) const;
+
  private:
   std::optional<TableCodec> codec_;
+  std::optional<EntryCodec> entries_;
   bool writeUnknown_;
 };
+
+template <class Put>
+void InsertionEncoder::encodeLine(std::string_view typed, Put&& put) const {
+  if (!entries_) {
+    encode(typed.find('<') == std::string_view::npos ? Text(typed) : DecodeEscapes(Text(typed)), put);
+    return;
+  }
+  const EntryCodec::Encoded encoded = entries_->encode(typed);
+  auto unknown = encoded.unknown.begin();
+  for (size_t i = 0; i < encoded.bytes.size(); ++i) {
+    const bool isUnknown = unknown != encoded.unknown.end() && *unknown == i;
+    if (isUnknown) ++unknown;
+    if (!isUnknown || writeUnknown_) put(i, static_cast<unsigned char>(encoded.bytes[i]), isUnknown);
+  }
+}

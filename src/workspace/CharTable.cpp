@@ -1,6 +1,10 @@
 #include "workspace/CharTable.h"
 
+#include <algorithm>
+#include <map>
+
 #include "workspace/Dialogs.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Errors.h"
 #include "workspace/Escapes.h"
 #include "workspace/Files.h"
@@ -29,19 +33,120 @@ std::vector<std::string_view> SplitAnyLineEnd(std::string_view data) {
   return lines;
 }
 
+// A code text the extended mode reads as an entry: only hexadecimal digits, an even
+// number of them, 2 to 8.
+bool ExtendedCode(std::string_view codeText) {
+  return codeText.size() >= 2 && codeText.size() <= 8 && codeText.size() % 2 == 0 &&
+         std::all_of(codeText.begin(), codeText.end(), [](char c) { return HexValue(c) >= 0; });
+}
+
+// What a one-byte table's log line adds when the line would be read whole in the
+// extended mode, so that the user learns the mode exists.
+Text ExtendedHint(std::string_view codeText) {
+  return ExtendedCode(codeText) ? W(" (такую запись читает режим расширенных таблиц)") : Text();
+}
+
+Text LineText(size_t lineNumber) {
+  return W(" в строке") + StrNum(static_cast<std::int64_t>(lineNumber));
+}
+
 void ParseEntry(Workspace& ws, ParsedTable& table, std::string_view line, size_t lineNumber) {
   const size_t eq = line.find('=');
   const Text codeText(line.substr(0, eq));
   const std::string_view chars = line.substr(eq + 1);
   const Text warn = W("Предупреждение: Код ");
-  if (chars.size() > 1) AppendLog(ws, warn + codeText + W(" соответствует нескольким символам"));
+  if (chars.size() > 1)
+    AppendLog(ws, warn + codeText + W(" соответствует нескольким символам") + ExtendedHint(codeText));
   const std::uint64_t code = ReadHexPrefix(codeText);
   if (code > 255)
-    throw OperationError(kErrCodeOutOfRange, W("код ") + codeText + W(" в строке") + StrNum(static_cast<std::int64_t>(lineNumber)) +
-                                                  W(" таблицы вне диапазона 00..FF"));
+    throw OperationError(kErrCodeOutOfRange, W("код ") + codeText + LineText(lineNumber) +
+                                                 W(" таблицы вне диапазона 00..FF") + ExtendedHint(codeText));
   Text& entry = table.entries[code];
   if (!entry.empty()) AppendLog(ws, warn + codeText + W(" определен более чем один раз"));
   entry = Text(chars.substr(0, 1));
+}
+
+struct ExtendedEntry {
+  TableEntry entry;
+  Text codeText;  // as in the file, prefix included, for the log
+};
+
+// One line of an extended table: an entry, or nothing for a comment. A code of only
+// hexadecimal digits that is no whole number of 1 to 4 bytes refuses the file.
+std::optional<ExtendedEntry> ParseExtendedLine(std::string_view line, size_t lineNumber) {
+  ExtendedEntry e;
+  std::string_view rest = line;
+  if (!rest.empty() && (rest[0] == '/' || rest[0] == '*')) {
+    e.entry.kind = rest[0] == '/' ? EntryKind::End : EntryKind::Break;
+    rest.remove_prefix(1);
+  }
+  const size_t eq = rest.find('=');
+  if (eq == std::string_view::npos && e.entry.kind == EntryKind::Normal) return std::nullopt;
+  const std::string_view codeText = rest.substr(0, eq);
+  if (codeText.empty() || !std::all_of(codeText.begin(), codeText.end(), [](char c) { return HexValue(c) >= 0; }))
+    return std::nullopt;
+  e.codeText = Text(line.substr(0, line.size() - rest.size())) + Text(codeText);
+  if (!ExtendedCode(codeText))
+    throw OperationError(kErrCodeOutOfRange, W("код ") + e.codeText + LineText(lineNumber) +
+                                                 W(" таблицы: нужно чётное число шестнадцатеричных цифр, от 2 до 8"));
+  for (size_t i = 0; i < codeText.size(); i += 2)
+    e.entry.code += static_cast<char>(HexValue(codeText[i]) * 16 + HexValue(codeText[i + 1]));
+  if (eq != std::string_view::npos) e.entry.text = Text(rest.substr(eq + 1));
+  return e;
+}
+
+// An entry with a character Windows-1251 lacks stands for its own bytes, so strings run
+// through it and come back unchanged.
+void KeepForeignEntry(Workspace& ws, ExtendedEntry& e, char32_t codePoint) {
+  e.entry.text = EscapesOf(e.entry.code);
+  AppendLog(ws, W("Предупреждение: Код ") + e.codeText + W(": символа ") + CodePointName(codePoint) +
+                    W(" нет в Windows-1251, запись читается как ") + e.entry.text);
+}
+
+// One byte, one character, no end or break: the cells of the one-byte table.
+bool FitsCell(const TableEntry& e) {
+  return e.code.size() == 1 && e.kind == EntryKind::Normal && e.text.size() == 1 && e.text[0] != '\0';
+}
+
+void ApplyExtendedTableText(Workspace& ws, std::string_view data, std::span<const ForeignChar> foreignChars) {
+  std::map<size_t, char32_t> foreign;  // the first foreign character of each line
+  for (const ForeignChar& f : foreignChars) foreign.emplace(f.line, f.codePoint);
+  std::map<Text, ExtendedEntry> byCode;  // ordered as std::string compares: byte by byte, unsigned
+  Text comments;
+  size_t lineNumber = 0;
+  for (std::string_view line : SplitAnyLineEnd(data)) {
+    ++lineNumber;
+    std::optional<ExtendedEntry> e = ParseExtendedLine(line, lineNumber);
+    if (!e) {
+      comments.append(line).append("\r\n");
+      AppendLog(ws, W("Комментарий: ") + Text(line));
+      continue;
+    }
+    const auto f = foreign.find(lineNumber);
+    if (f != foreign.end() && !e->entry.text.empty()) KeepForeignEntry(ws, *e, f->second);
+    const auto known = byCode.find(e->entry.code);
+    if (known != byCode.end()) {
+      AppendLog(ws, W("Предупреждение: Код ") + e->codeText + W(" определен более чем один раз"));
+      byCode.erase(known);
+    }
+    if (e->entry.kind == EntryKind::Normal && e->entry.text.empty()) continue;  // "41=" clears the code
+    byCode.emplace(e->entry.code, std::move(*e));
+  }
+  std::vector<Text> cells(256, Text(1, '\0'));
+  std::vector<TableEntry> rest;
+  for (auto& [code, e] : byCode) {
+    if (FitsCell(e.entry))
+      cells[static_cast<unsigned char>(code[0])] = e.entry.text;
+    else
+      rest.push_back(std::move(e.entry));
+  }
+  Text lookup;
+  for (const Text& cell : cells) lookup += cell;
+  ws.CharTable = std::move(cells);
+  ws.CharTableLookup = std::move(lookup);
+  ws.TableComments = std::move(comments);
+  ws.TableEntries = std::move(rest);
+  ws.TableExtended = true;
 }
 
 // A line holding a character Windows-1251 lacks: an entry for it would map its code
@@ -69,6 +174,10 @@ TableCodec::TableCodec(const Text& lookup) {
 }
 
 void ApplyTableText(Workspace& ws, std::string_view data, std::span<const ForeignChar> foreign) {
+  if (ws.ExtendedTables == "YES") {
+    ApplyExtendedTableText(ws, data, foreign);
+    return;
+  }
   // The table is built aside and takes over only when the whole file is good, so a bad
   // line never leaves half of a new table over the old one.
   ParsedTable table;
@@ -97,6 +206,8 @@ void ApplyTableText(Workspace& ws, std::string_view data, std::span<const Foreig
   ws.CharTable = std::move(table.entries);
   ws.CharTableLookup = std::move(lookup);
   ws.TableComments = std::move(table.comments);
+  ws.TableEntries.clear();
+  ws.TableExtended = false;
 }
 
 void LoadTable(Workspace& ws) {
@@ -114,15 +225,29 @@ void LoadTable(Workspace& ws) {
 
 Text TableFileText(const Workspace& ws) {
   static const char kHex[] = "0123456789ABCDEF";
-  Text out;
-  if (!ws.TableComments.empty()) out += ws.TableComments + "\r\n";
+  // The cells and the entries beyond them, in the byte order of their codes; a cell
+  // with a character hides an entry of its code.
+  std::vector<TableEntry> entries;
+  std::array<bool, 256> inCell{};
   for (size_t code = 0; code < ws.CharTable.size() && code < 256; ++code) {
     const Text& entry = ws.CharTable[code];
     if (entry.empty() || entry == Text(1, '\0')) continue;
-    out += kHex[code >> 4];
-    out += kHex[code & 15];
-    out += '=';
-    out += entry;
+    inCell[code] = true;
+    entries.push_back({Text(1, static_cast<char>(code)), entry, EntryKind::Normal});
+  }
+  for (const TableEntry& e : ws.TableEntries)
+    if (!e.code.empty() && !(e.code.size() == 1 && inCell[static_cast<unsigned char>(e.code[0])])) entries.push_back(e);
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const TableEntry& a, const TableEntry& b) { return a.code < b.code; });
+  Text out;
+  if (!ws.TableComments.empty()) out += ws.TableComments + "\r\n";
+  for (const TableEntry& e : entries) {
+    if (e.kind != EntryKind::Normal) out += e.kind == EntryKind::End ? '/' : '*';
+    for (unsigned char b : e.code) {
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+    if (!e.text.empty()) out += '=' + e.text;
     out += "\r\n";
   }
   return out;

@@ -28,8 +28,8 @@ Text DecodeEscapes(const Text& text) {
   Text out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
-    if (i + 5 <= text.size() && text[i] == '<' && text[i + 1] == '$' && text[i + 4] == '>') {
-      out += static_cast<char>(ReadHexPrefix(std::string_view(text).substr(i + 2, 2)));
+    if (const auto byte = EscapeAt(text, i)) {
+      out += static_cast<char>(*byte);
       i += 5;
     } else {
       out += text[i++];

@@ -51,6 +51,16 @@ struct GbPointerRecord {
   std::vector<GbPointerEntry> entries;
 };
 
+// An entry of an extended table that the 256 one-character cells cannot hold: a code of
+// several bytes, a text of several characters, an end or a line-break code.
+enum class EntryKind : std::uint8_t { Normal, End, Break };
+struct TableEntry {
+  Text code;  // 1 to 4 bytes, in ROM order
+  Text text;  // empty for an end or line-break code without text
+  EntryKind kind = EntryKind::Normal;
+  bool operator==(const TableEntry&) const = default;
+};
+
 struct Workspace {
   explicit Workspace(Host& h) : host(&h) {}
 
@@ -85,6 +95,9 @@ struct Workspace {
   Text CharTableLookup;
   Text TableComments;
   Text TableFileName;
+  // Set by a load in the extended mode; then every coding goes through EntryCodec.
+  bool TableExtended = false;
+  std::vector<TableEntry> TableEntries;  // the entries beyond the cells, in code order
   bool TableLoaded = false;
   bool TableChanged = false;
 

@@ -1,0 +1,169 @@
+#include "workspace/EntryCodec.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "workspace/Escapes.h"
+
+namespace {
+
+const char kHexDigits[] = "0123456789ABCDEF";
+
+// Characters as the extraction counts them: an escape is one.
+int CharCount(std::string_view text) {
+  int count = 0;
+  for (size_t i = 0; i < text.size(); ++count) i += EscapeAt(text, i) ? 5 : 1;
+  return count;
+}
+
+// The cheaper of two codes for one text: fewer bytes, then the lower code.
+bool Cheaper(const Text& a, const Text& b) {
+  return a.size() != b.size() ? a.size() < b.size() : a < b;
+}
+
+}  // namespace
+
+Text EscapesOf(std::string_view bytes) {
+  Text out;
+  for (unsigned char b : bytes) out += Text("<$") + kHexDigits[b >> 4] + kHexDigits[b & 15] + ">";
+  return out;
+}
+
+EntryCodec::EntryCodec(const Workspace& ws) : EntryCodec(ws.CharTableLookup, ws.TableEntries) {}
+
+EntryCodec::EntryCodec(const Text& lookup, const std::vector<TableEntry>& entries) {
+  byteNodes_.push_back({});
+  byteNodes_[0].entry.fill(0);
+  byteNodes_[0].child.fill(0);
+  textNodes_.push_back({});
+  std::array<bool, 256> inGrid{};
+  for (size_t code = 0; code < 256 && code < lookup.size(); ++code) {
+    if (lookup[code] == '\0') continue;
+    inGrid[code] = true;
+    add({Text(1, static_cast<char>(code)), Text(1, lookup[code]), 1, false});
+  }
+  for (const TableEntry& e : entries) {
+    if (e.code.empty() || e.code.size() > kMaxCodeBytes) continue;
+    if (e.code.size() == 1 && inGrid[static_cast<unsigned char>(e.code[0])]) continue;
+    Text text = e.text.empty() ? EscapesOf(e.code) : e.text;
+    const int chars = CharCount(text);
+    add({e.code, std::move(text), chars, e.kind == EntryKind::End});
+  }
+}
+
+void EntryCodec::add(Item item) {
+  size_t node = 0;
+  for (size_t k = 0; k + 1 < item.code.size(); ++k) {
+    const auto b = static_cast<unsigned char>(item.code[k]);
+    if (byteNodes_[node].child[b] == 0) {
+      byteNodes_[node].child[b] = static_cast<std::int32_t>(byteNodes_.size());
+      byteNodes_.push_back({});
+      byteNodes_.back().entry.fill(0);
+      byteNodes_.back().child.fill(0);
+    }
+    node = static_cast<size_t>(byteNodes_[node].child[b]);
+  }
+  const auto last = static_cast<unsigned char>(item.code.back());
+  std::int32_t& slot = byteNodes_[node].entry[last];
+  if (slot != 0) return;  // the load keeps one entry per code; a cell hides its twin
+  items_.push_back(std::move(item));
+  slot = static_cast<std::int32_t>(items_.size());
+  addText(static_cast<std::int32_t>(items_.size() - 1));
+}
+
+std::int32_t EntryCodec::textChild(std::int32_t node, unsigned char c) const {
+  if (node == 0) return textRoot_[c];
+  for (const auto& [ch, kid] : textNodes_[static_cast<size_t>(node)].kids)
+    if (ch == c) return kid;
+  return 0;
+}
+
+void EntryCodec::addText(std::int32_t item) {
+  const Text& text = items_[static_cast<size_t>(item)].text;
+  std::int32_t node = 0;
+  for (unsigned char c : text) {
+    std::int32_t kid = textChild(node, c);
+    if (kid == 0) {
+      kid = static_cast<std::int32_t>(textNodes_.size());
+      textNodes_.push_back({});
+      if (node == 0)
+        textRoot_[c] = kid;
+      else
+        textNodes_[static_cast<size_t>(node)].kids.push_back({c, kid});
+    }
+    node = kid;
+  }
+  std::int32_t& best = textNodes_[static_cast<size_t>(node)].best;
+  if (best < 0 || Cheaper(items_[static_cast<size_t>(item)].code, items_[static_cast<size_t>(best)].code)) best = item;
+}
+
+EntryCodec::Encoded EntryCodec::encode(std::string_view text) const {
+  // cost[i]: the fewest bytes for text[i..]; step[i]: how many characters the chosen
+  // piece at i takes, and item[i] which entry it is (-1 an escape, -2 unknown). Walking
+  // from the end lets each position pick, among its cheapest continuations, the
+  // longest entry text; the cheapest item of one text is the lowest code.
+  const size_t n = text.size();
+  constexpr auto kNone = std::numeric_limits<std::uint32_t>::max();
+  std::vector<std::uint32_t> cost(n + 1, 0);
+  std::vector<std::uint32_t> step(n, 0);
+  std::vector<std::int32_t> item(n, -2);
+  for (size_t i = n; i-- > 0;) {
+    if (EscapeAt(text, i)) {
+      cost[i] = 1 + cost[i + 5];
+      step[i] = 5;
+      item[i] = -1;
+      continue;
+    }
+    std::uint32_t best = kNone;
+    std::int32_t node = 0;
+    for (size_t d = 1; i + d <= n; ++d) {
+      node = textChild(node, static_cast<unsigned char>(text[i + d - 1]));
+      if (node == 0) break;
+      const std::int32_t it = textNodes_[static_cast<size_t>(node)].best;
+      if (it < 0) continue;
+      const std::uint32_t c = static_cast<std::uint32_t>(items_[static_cast<size_t>(it)].code.size()) + cost[i + d];
+      if (c <= best) {  // equal cost: the longer text wins
+        best = c;
+        step[i] = static_cast<std::uint32_t>(d);
+        item[i] = it;
+      }
+    }
+    if (best == kNone) {
+      best = 1 + cost[i + 1];
+      step[i] = 1;
+    }
+    cost[i] = best;
+  }
+  Encoded out;
+  out.bytes.reserve(n == 0 ? 0 : cost[0]);
+  for (size_t i = 0; i < n; i += step[i]) {
+    if (item[i] >= 0) {
+      out.bytes += items_[static_cast<size_t>(item[i])].code;
+    } else if (item[i] == -1) {
+      out.bytes += static_cast<char>(*EscapeAt(text, i));
+    } else {
+      out.unknown.push_back(out.bytes.size());
+      out.bytes += text[i];
+    }
+  }
+  return out;
+}
+
+std::optional<size_t> EntryCodec::matchesImage(std::string_view image, std::int64_t offset,
+                                               std::string_view line) const {
+  if (offset < 0 || offset > static_cast<std::int64_t>(image.size())) return std::nullopt;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
+  size_t pos = static_cast<size_t>(offset);
+  size_t k = 0;
+  Text escape;
+  while (k < line.size()) {
+    if (pos >= image.size()) return std::nullopt;
+    const Match m = decodeAt(bytes + pos, image.size() - pos);
+    if (m.entry < 0) escape = EscapesOf(image.substr(pos, 1));
+    const std::string_view piece = m.entry >= 0 ? std::string_view(text(m.entry)) : std::string_view(escape);
+    if (line.substr(k, piece.size()) != piece) return std::nullopt;
+    k += piece.size();
+    pos += m.entry >= 0 ? m.length : 1;
+  }
+  return pos - static_cast<size_t>(offset);
+}

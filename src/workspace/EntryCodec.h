@@ -1,0 +1,94 @@
+#pragma once
+// The extended table's codec: codes of 1 to 4 bytes, entries of several characters, end
+// codes. Every operation that turns bytes into text or text into bytes through an
+// extended table goes through this one class, so extraction, insertion, patches, the
+// dumper and the editors can never disagree about a cutting.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "workspace/Workspace.h"
+
+class EntryCodec {
+ public:
+  // The table of `ws`: its one-byte one-character entries from CharTableLookup and the
+  // entries the grid cannot hold from TableEntries. A grid cell that has a character
+  // hides an entry of the same one-byte code.
+  explicit EntryCodec(const Workspace& ws);
+  EntryCodec(const Text& lookup, const std::vector<TableEntry>& entries);
+
+  static constexpr size_t kMaxCodeBytes = 4;
+
+  // The longest code that starts at p (with `avail` bytes there), or entry -1 when no
+  // code starts there.
+  struct Match {
+    int entry = -1;
+    size_t length = 0;
+  };
+  Match decodeAt(const unsigned char* p, size_t avail) const;
+
+  const Text& text(int entry) const { return items_[static_cast<size_t>(entry)].text; }  // what it decodes to
+  int chars(int entry) const { return items_[static_cast<size_t>(entry)].chars; }        // an escape counting as one
+  bool ends(int entry) const { return items_[static_cast<size_t>(entry)].ends; }
+
+  // The fewest bytes that give `text` (escapes as typed, each its single byte). Where
+  // no entry's text matches, the character is unknown: its own byte goes into `bytes`
+  // and its index into `unknown`.
+  struct Encoded {
+    Text bytes;
+    std::vector<size_t> unknown;
+  };
+  Encoded encode(std::string_view text) const;
+
+  // When the bytes of `image` from `offset` decode, entry by entry (a byte that starts
+  // no code as its escape), to exactly `line`, the number of bytes they take.
+  std::optional<size_t> matchesImage(std::string_view image, std::int64_t offset, std::string_view line) const;
+
+ private:
+  struct Item {
+    Text code;
+    Text text;
+    int chars = 0;
+    bool ends = false;
+  };
+  // Codes, byte by byte: entry[b] is the item whose code ends with byte b here, child[b]
+  // the node for longer codes; 0 is none (the root is no one's child).
+  struct ByteNode {
+    std::array<std::int32_t, 256> entry;
+    std::array<std::int32_t, 256> child;
+  };
+  // Entry texts, character by character; `best` is the cheapest item of the text that
+  // ends here (fewest bytes, then lowest code).
+  struct TextNode {
+    std::vector<std::pair<unsigned char, std::int32_t>> kids;
+    std::int32_t best = -1;
+  };
+
+  void add(Item item);
+  void addText(std::int32_t item);
+  std::int32_t textChild(std::int32_t node, unsigned char c) const;
+
+  std::vector<Item> items_;
+  std::vector<ByteNode> byteNodes_;
+  std::vector<TextNode> textNodes_;
+  std::array<std::int32_t, 256> textRoot_{};  // first character -> text node, 0 none
+};
+
+inline EntryCodec::Match EntryCodec::decodeAt(const unsigned char* p, size_t avail) const {
+  Match best;
+  const ByteNode* node = &byteNodes_[0];
+  const size_t limit = avail < kMaxCodeBytes ? avail : kMaxCodeBytes;
+  for (size_t k = 0; k < limit; ++k) {
+    const unsigned char b = p[k];
+    if (node->entry[b] != 0) best = {node->entry[b] - 1, k + 1};
+    const std::int32_t next = node->child[b];
+    if (next == 0) break;
+    node = &byteNodes_[static_cast<size_t>(next)];
+  }
+  return best;
+}
+
+// The escape of every byte of `bytes`, "<$FF>" style.
+Text EscapesOf(std::string_view bytes);

@@ -1,0 +1,101 @@
+// Extended tables on real ROMs with real tables: an unedited extraction goes back into
+// the ROM (and into a patch) without changing a byte, and an edited line is cut into
+// the fewest bytes and reads back as typed.
+#include <gtest/gtest.h>
+
+#include "ips/IpsFile.h"
+#include "ips/IpsFromPerevod.h"
+#include "support/TestFiles.h"
+#include "textio/Extraction.h"
+#include "textio/Insertion.h"
+#include "workspace/CharTable.h"
+#include "workspace/EntryCodec.h"
+#include "workspace/Files.h"
+#include "workspace/Perevod.h"
+#include "workspace/Rom.h"
+
+namespace {
+
+const char* const kRoms[] = {"flozz_hello.gb",  "flozz_tictactoe.gb", "joamag_printer.gb", "scribbl_statcount.gb",
+                             "jsmolka_arm.gba", "jsmolka_hello.gba",  "nba_dma_latch.gba", "nba_ram-access-timing.gba"};
+const char* const kTables[] = {"ascii",
+                               "jw-py-en.tbl",
+                               "jw-py-main_menu.tbl",
+                               "sanqui_medarot1.tbl",
+                               "telefang_original.tbl",
+                               "telefang_patch.tbl"};
+
+struct ExtendedCycle : TestBench {
+  ExtendedCycle(const std::string& rom, const std::string& table) {
+    ws.ExtendedTables = "YES";
+    ws.NumberOfTextChars = 3;
+    ws.ExtendedLogs = "NO";
+    if (table == "ascii") {
+      std::string text;
+      for (int code = 0x20; code < 0x7F; ++code)
+        text +=
+            std::string{"0123456789ABCDEF"[code / 16], "0123456789ABCDEF"[code % 16], '=', static_cast<char>(code)} +
+            "\r\n";
+      text += "/00\r\n";  // strings end at their NUL, and the NUL goes with them
+      WriteBytes(dir.path() / "ascii.tbl", text);
+      ws.TableFileName = dir.file("ascii.tbl");
+    } else {
+      ws.TableFileName = FromNativePath(TestData(table));
+    }
+    LoadTable(ws);
+    ws.InputRomFileName = FromNativePath(TestData(rom));
+    LoadRom(ws);
+  }
+  std::string extract() {
+    ws.ReportFileName = dir.file("report.txt");
+    ExtractTextFromRom(ws);
+    ws.PerevodFileName = ws.ReportFileName;
+    LoadPerevod(ws);
+    return ReadBytes(dir.path() / "report.txt");
+  }
+};
+
+TEST(ExtendedCycle, UneditedExtractionChangesNoByteOfAnyRealRomWithAnyRealTable) {
+  for (const char* rom : kRoms) {
+    for (const char* table : kTables) {
+      SCOPED_TRACE(std::string(rom) + " / " + table);
+      ExtendedCycle t(rom, table);
+      ASSERT_TRUE(t.ws.TableExtended && t.ws.RomLoaded);
+      const Text original = t.ws.RomImage;
+      ASSERT_FALSE(t.extract().empty());
+      ASSERT_TRUE(PutPerevodInRom(t.ws, 0));
+      EXPECT_EQ(t.ws.RomImage, original);
+      // The patch of an unedited translation holds the ROM's own bytes.
+      GenerateIpsFromPerevod(t.ws);
+      Text patched = original;
+      for (const auto& line : t.ws.PerevodArray) {
+        const PerevodLineParts parts = ParsePerevodLine(line);
+        if (parts.hasSeparator) patched[static_cast<size_t>(parts.address - 1)] ^= 0x5A;
+      }
+      t.ws.RomImage = t.ws.RomWorkImage = patched;
+      ApplyIps(t.ws);
+      EXPECT_EQ(t.ws.RomImage, original);
+      EXPECT_EQ(t.host.failures, 0);
+    }
+  }
+}
+
+TEST(ExtendedCycle, AnEditedLineGoesInWithTheFewestBytesAndReadsBackAsTyped) {
+  ExtendedCycle t("flozz_tictactoe.gb", "jw-py-en.tbl");
+  t.extract();
+  // jw-py-en.tbl: 11=B 14=E 88=<space> F1=<var1>: one byte each.
+  const EntryCodec codec(t.ws);
+  const Text text = "BE<space><var1>E";
+  const auto encoded = codec.encode(text);
+  ASSERT_TRUE(encoded.unknown.empty());
+  EXPECT_EQ(encoded.bytes.size(), 5u);
+  t.ws.PerevodArray = {"&H300 " + text};
+  const Text before = t.ws.RomImage;
+  ASSERT_TRUE(PutPerevodInRom(t.ws, 0));
+  EXPECT_EQ(codec.matchesImage(t.ws.RomImage, 0x2FF, text), encoded.bytes.size());
+  Text expected = before;
+  expected.replace(0x2FF, encoded.bytes.size(), encoded.bytes);
+  EXPECT_EQ(t.ws.RomImage, expected);
+}
+
+}  // namespace
