@@ -5,6 +5,7 @@
 
 #include "editor/AddressField.h"
 #include "editor/ListCommands.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Escapes.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
@@ -58,7 +59,8 @@ std::optional<SelectionView> SelectLine(Workspace& ws, int listIndex) {
   }
   const EditorLine line = TakeLine(ws, listIndex);
   st.RowAddress = line.address;
-  return SelectionView{PointerText(line.address), Length(DecodeEscapes(line.text))};
+  const std::int32_t length = ws.TableExtended ? EncodedLength(ws, line.text) : Length(DecodeEscapes(line.text));
+  return SelectionView{PointerText(line.address), length};
 }
 
 bool StartEdit(Workspace& ws, int listIndex) {
@@ -71,8 +73,14 @@ bool StartEdit(Workspace& ws, int listIndex) {
   const EditorLine line = TakeLine(ws, listIndex);
   st.RowAddress = line.address;
   st.EditText = st.OrigText = line.text;
-  st.EditTextLength = st.OrigTextLength = Length(line.text);
+  st.EditTextLength = st.OrigTextLength = ws.TableExtended ? EncodedLength(ws, line.text) : Length(line.text);
   return true;
+}
+
+std::int32_t EncodedLength(const Workspace& ws, const Text& text) {
+  if (!ws.TableExtended) return Length(text);
+  const size_t bytes = EntryCodec(ws).encode(text).bytes.size();
+  return static_cast<std::int32_t>(std::min<size_t>(bytes, kInt32Max));
 }
 
 void MoveStartRight(EditorState& st) {

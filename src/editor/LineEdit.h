@@ -37,6 +37,10 @@ std::optional<SelectionView> SelectLine(Workspace& ws, int listIndex);
 // appends. The caller resets the undo history once the fields show the new text.
 bool StartEdit(Workspace& ws, int listIndex);
 
+// A text's length as the editor counts it: its characters, or with an extended table
+// the bytes it encodes to.
+std::int32_t EncodedLength(const Workspace& ws, const Text& text);
+
 // ">" starts the string one byte later without its first character; "<" one byte
 // earlier with a leading space, false (nothing done) when that would pass address 0.
 void MoveStartRight(EditorState& st);

@@ -1,7 +1,10 @@
 #include "ips/IpsText.h"
 
+#include <algorithm>
+
 #include "ips/IpsFile.h"
 #include "workspace/Dialogs.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/TextFile.h"
@@ -42,6 +45,20 @@ size_t AppendRecordRuns(Text& out, const IpsTextDecoder& decoder, size_t minRun,
   return lines;
 }
 
+// The same through an extended table: strings of entries, none reaching past the record.
+size_t AppendRecordStrings(Text& out, const EntryCodec& codec, int minChars, const IpsRecord& record) {
+  const std::string_view data = record.data;
+  size_t lines = 0;
+  codec.forEachString(data, std::max(minChars, 1), [&](size_t start, size_t end) {
+    out += Digits(static_cast<std::int64_t>(std::uint64_t{record.offset} + start + 1));
+    out += ' ';
+    codec.appendString(data, start, end, out);
+    out += "\r\n";
+    ++lines;
+  });
+  return lines;
+}
+
 bool ReadyToExtract(Workspace& ws) {
   if (!ws.IpsLoaded) {
     IpsRefusal(ws, W("IPS файл не загружен"));
@@ -75,13 +92,28 @@ IpsTextDecoder IpsDecoderFromTable(const std::vector<Text>& charTable) {
 
 IpsTextReport CollectIpsText(std::string_view patch, const IpsTextDecoder& decoder, int minRun,
                              const std::function<void(size_t)>& afterLine) {
+  const size_t runFloor = minRun > 1 ? static_cast<size_t>(minRun) : 1;
+  return CollectRecordText(
+      patch, [&](Text& out, const IpsRecord& record) { return AppendRecordRuns(out, decoder, runFloor, record); },
+      afterLine);
+}
+
+IpsTextReport CollectIpsText(std::string_view patch, const EntryCodec& codec, int minChars,
+                             const std::function<void(size_t)>& afterLine) {
+  return CollectRecordText(
+      patch, [&](Text& out, const IpsRecord& record) { return AppendRecordStrings(out, codec, minChars, record); },
+      afterLine);
+}
+
+IpsTextReport CollectRecordText(std::string_view patch,
+                                const std::function<size_t(Text& out, const IpsRecord& record)>& appendLines,
+                                const std::function<void(size_t)>& afterLine) {
   IpsTextReport report;
   IpsRecordReader reader(IpsRecordData(patch));
-  const size_t runFloor = minRun > 1 ? static_cast<size_t>(minRun) : 1;
   IpsRecord record;
   while (reader.next(record)) {
     if (record.runLength) continue;
-    const size_t lines = AppendRecordRuns(report.lines, decoder, runFloor, record);
+    const size_t lines = appendLines(report.lines, record);
     if (afterLine)
       for (size_t i = 0; i < lines; ++i) afterLine(reader.position());
   }
@@ -95,10 +127,14 @@ void ExtractTextFromIps(Workspace& ws) {
     IpsTextReport report;
     {
       IpsProgress progress(ws, ws.IpsImage.size() - kIpsHeader.size());
-      report = CollectIpsText(ws.IpsImage, IpsDecoderFromTable(ws.CharTable), ws.NumberOfTextChars, [&](size_t p) {
+      const auto afterLine = [&](size_t p) {
         progress.at(p);
         ws.host->pumpEvents();
-      });
+      };
+      if (ws.TableExtended)
+        report = CollectIpsText(ws.IpsImage, EntryCodec(ws), ws.NumberOfTextChars, afterLine);
+      else
+        report = CollectIpsText(ws.IpsImage, IpsDecoderFromTable(ws.CharTable), ws.NumberOfTextChars, afterLine);
       WriteTextFile(ws, ws.ReportFileName, report.lines);
     }
     if (report.end == IpsScanEnd::CutShort) AppendLog(ws, IpsCutShortWarning());

@@ -23,3 +23,14 @@ struct IpsTextReport {
 // the scan position after each line written.
 IpsTextReport CollectIpsText(std::string_view patch, const IpsTextDecoder& decoder, int minRun,
                              const std::function<void(size_t)>& afterLine = {});
+
+// The same through an extended table: strings of entries of at least `minChars`
+// characters, ended by an end code too.
+class EntryCodec;
+IpsTextReport CollectIpsText(std::string_view patch, const EntryCodec& codec, int minChars,
+                             const std::function<void(size_t)>& afterLine = {});
+
+// The walk both share: appendLines(out, record) adds a record's lines and says how many.
+IpsTextReport CollectRecordText(std::string_view patch,
+                                const std::function<size_t(Text& out, const IpsRecord& record)>& appendLines,
+                                const std::function<void(size_t)>& afterLine);

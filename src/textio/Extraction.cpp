@@ -195,42 +195,12 @@ void ExtractionReport(std::string_view image, const std::array<char, 256>& decod
 void ExtractionReport(std::string_view image, const EntryCodec& codec, int minChars, bool hexAddresses,
                       const std::function<void(std::int64_t)>& onRun,
                       const std::function<void(std::string_view)>& onChunk) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
-  const size_t n = image.size();
-  const auto minimum = static_cast<std::int64_t>(std::max(minChars, 1));
-  ReportLines report(n, hexAddresses, onRun, onChunk);
-  size_t start = 0;
-  std::int64_t chars = -1;  // -1: no string open
+  ReportLines report(image.size(), hexAddresses, onRun, onChunk);
   // A string's text is decoded a second time only when it is written: most runs of a
   // ROM are too short to be.
-  auto close = [&](size_t end) {
-    const bool write = chars >= minimum;
-    chars = -1;
-    if (!write) return;
-    report.line(start, end, [&](ChunkedReport& out) {
-      for (size_t at = start; at < end;) {
-        const EntryCodec::Match m = codec.decodeAt(bytes + at, n - at);
-        out.append(codec.text(m.entry));
-        at += m.length;
-      }
-    });
-  };
-  for (size_t at = 0; at < n;) {
-    const EntryCodec::Match m = codec.decodeAt(bytes + at, n - at);
-    if (m.entry < 0) {
-      if (chars >= 0) close(at);
-      ++at;
-      continue;
-    }
-    if (chars < 0) {
-      start = at;
-      chars = 0;
-    }
-    chars += codec.chars(m.entry);
-    at += m.length;
-    if (codec.ends(m.entry)) close(at);
-  }
-  if (chars >= 0) close(n);
+  codec.forEachString(image, std::max(minChars, 1), [&](size_t start, size_t end) {
+    report.line(start, end, [&](ChunkedReport& out) { codec.appendString(image, start, end, out); });
+  });
   report.finish();
 }
 

@@ -3,15 +3,17 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <optional>
 
 #include "tools/FieldNumber.h"
-#include "workspace/TextParts.h"
 #include "workspace/Dialogs.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Errors.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
 #include "workspace/TextFile.h"
+#include "workspace/TextParts.h"
 
 namespace {
 
@@ -36,6 +38,33 @@ ByteTexts DecodedBytes(const Workspace& ws, bool encode) {
   }
   return decoded;
 }
+
+// What the bytes from one address decode to, and how many they take: a byte at a time
+// through the one-byte table; with an extended table and encoding on, an entry at a
+// time, a code that would run past `last` not taken.
+class DumpDecoder {
+ public:
+  DumpDecoder(const Workspace& ws, bool encode) : bytes_(DecodedBytes(ws, encode)) {
+    if (ws.TableExtended && encode) codec_.emplace(ws);
+  }
+  // The piece at 1-based address a of the image, the block ending at `last`.
+  size_t piece(const Text& image, std::int64_t a, std::int64_t last, Text& out) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(image.data()) + (a - 1);
+    if (codec_) {
+      const EntryCodec::Match m = codec_->decodeAt(p, static_cast<size_t>(last - a + 1));
+      if (m.entry >= 0) {
+        out += codec_->text(m.entry);
+        return m.length;
+      }
+    }
+    out += bytes_[*p];
+    return 1;
+  }
+
+ private:
+  ByteTexts bytes_;
+  std::optional<EntryCodec> codec_;
+};
 
 void Refuse(Workspace& ws, const Text& text) {
   ws.host->message(text, Buttons::Ok, Icon::Critical);
@@ -90,7 +119,7 @@ void AppendLine(Text& out, const Text& address, const Text& line) {
 // only when the block ends inside the image.
 Text DumpLines(Workspace& ws, std::int64_t start, std::int64_t end, std::int64_t lineSize, bool encode,
                Progress* progress) {
-  const ByteTexts decoded = DecodedBytes(ws, encode);
+  const DumpDecoder decoder(ws, encode);
   const std::int64_t last = std::min<std::int64_t>(end, static_cast<std::int64_t>(ws.RomImage.size()));
   Text out;
   out.reserve(static_cast<size_t>(std::max<std::int64_t>(0, last - start + 1)) * 2);
@@ -99,19 +128,22 @@ Text DumpLines(Workspace& ws, std::int64_t start, std::int64_t end, std::int64_t
   std::int64_t lineBytes = 0;
   std::int64_t nextPump = start + kBytesPerPump;
   bool progressDue = true;  // the bar moves with the first line written after each pump
-  for (std::int64_t a = start; a <= last; ++a) {
-    line += decoded[static_cast<unsigned char>(ws.RomImage[static_cast<size_t>(a - 1)])];
-    if (++lineBytes == lineSize) {
+  // A code that starts on a line and runs past its end goes whole on that line.
+  for (std::int64_t a = start; a <= last;) {
+    const auto taken = static_cast<std::int64_t>(decoder.piece(ws.RomImage, a, last, line));
+    lineBytes += taken;
+    a += taken;
+    if (lineSize > 0 && lineBytes >= lineSize) {
       AppendLine(out, FormatAddress(ws, lineStart), line);
-      if (progress && progressDue) progress->set(static_cast<int>(std::min<std::int64_t>(a - start, INT_MAX)));
+      if (progress && progressDue) progress->set(static_cast<int>(std::min<std::int64_t>(a - 1 - start, INT_MAX)));
       progressDue = false;
       line.clear();
       lineBytes = 0;
-      lineStart = a + 1;
+      lineStart = a;
     }
-    if (a >= nextPump) {
+    if (a - 1 >= nextPump) {
       ws.host->pumpEvents();
-      nextPump = a + kBytesPerPump;
+      nextPump = a - 1 + kBytesPerPump;
       progressDue = true;
     }
   }
@@ -162,11 +194,12 @@ Text DumpPreview(Workspace& ws, std::int32_t& start, std::int32_t& end, bool enc
       return Text();
     }
     if (start < 1) throw AddressOutsideRom(start);
-    const ByteTexts decoded = DecodedBytes(ws, encode);
+    const DumpDecoder decoder(ws, encode);
     Text preview;
-    for (std::int64_t a = start; a <= end; ++a) {
-      preview += decoded[static_cast<unsigned char>(ws.RomImage[static_cast<size_t>(a - 1)])];
-      if ((a - start + 1) % 30 == 0) ws.host->pumpEvents();
+    std::int64_t pumped = start;
+    for (std::int64_t a = start; a <= end;) {
+      a += static_cast<std::int64_t>(decoder.piece(ws.RomImage, a, end, preview));
+      for (; a - pumped >= 30; pumped += 30) ws.host->pumpEvents();
     }
     return preview;
   } catch (...) {
@@ -174,7 +207,6 @@ Text DumpPreview(Workspace& ws, std::int32_t& start, std::int32_t& end, bool enc
     return Text();
   }
 }
-
 
 DumperFields DumperFieldsFromSettings(const Workspace& ws) {
   DumperFields fields;

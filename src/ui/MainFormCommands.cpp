@@ -312,6 +312,13 @@ std::vector<MenuEntry> MainMenuEntries() {
       {1, "menuUseHEXaddr", "Делать HEX адреса", Toggle(&Workspace::UseHEXaddr), &Workspace::UseHEXaddr},
       {1, "menuTextFilesUTF8", "Сохранять текстовые файлы в UTF-8",
        Toggle(&Workspace::TextFilesEncoding, "UTF-8", "WINDOWS-1251"), &Workspace::TextFilesEncoding, true, "UTF-8"},
+      // The mode is read when a table loads: a loaded table is loaded again in the new one.
+      {1, "menuExtendedTables", "Расширенные таблицы (многобайтные коды, DTE/MTE)",
+       [](MainForm& form, const Text&) {
+         Workspace& ws = form.workspace();
+         SetExtendedTables(ws, ws.ExtendedTables != "YES");
+       },
+       &Workspace::ExtendedTables},
       {0, "menuTools", "Tools", {}},
       {1, "menuTranspon", "Транспонирование", Show("TransponForm", Make<TransponForm>)},
       {1, "menuDumper", "Dumper", DumperAsked(Make<DumperForm>)},

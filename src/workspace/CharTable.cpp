@@ -223,6 +223,11 @@ void LoadTable(Workspace& ws) {
   }
 }
 
+void SetExtendedTables(Workspace& ws, bool on) {
+  ws.ExtendedTables = on ? "YES" : "NO";
+  if (ws.TableLoaded && ws.TableExtended != on) LoadTable(ws);
+}
+
 Text TableFileText(const Workspace& ws) {
   static const char kHex[] = "0123456789ABCDEF";
   // The cells and the entries beyond them, in the byte order of their codes; a cell

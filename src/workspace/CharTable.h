@@ -9,6 +9,10 @@
 void LoadTable(Workspace& ws);
 void SaveTable(Workspace& ws);
 
+// The Options menu's "Расширенные таблицы" item: the mode is read when a table loads,
+// so a loaded table is loaded again in the new mode.
+void SetExtendedTables(Workspace& ws, bool on);
+
 // Reads a table file's content into the workspace's table, logging comments and
 // warnings; throws OperationError on a code above FF and then changes nothing.
 // `foreign` lists the characters of a UTF-8 file that Windows-1251 lacks (shown as

@@ -33,6 +33,15 @@ class EntryCodec {
   int chars(int entry) const { return items_[static_cast<size_t>(entry)].chars; }        // an escape counting as one
   bool ends(int entry) const { return items_[static_cast<size_t>(entry)].ends; }
 
+  // The strings of `bytes` as the extraction finds them: runs of entries of at least
+  // `minChars` characters, each ended by a byte that starts no code or after an end
+  // code; onString(start, end) for each, [start, end) as offsets, in order.
+  template <class OnString>
+  void forEachString(std::string_view bytes, std::int64_t minChars, OnString&& onString) const;
+  // Appends the text of bytes [start, end) that forEachString gave, entry by entry.
+  template <class Out>
+  void appendString(std::string_view bytes, size_t start, size_t end, Out& out) const;
+
   // The fewest bytes that give `text` (escapes as typed, each its single byte). Where
   // no entry's text matches, the character is unknown: its own byte goes into `bytes`
   // and its index into `unknown`.
@@ -88,6 +97,44 @@ inline EntryCodec::Match EntryCodec::decodeAt(const unsigned char* p, size_t ava
     node = &byteNodes_[static_cast<size_t>(next)];
   }
   return best;
+}
+
+template <class OnString>
+void EntryCodec::forEachString(std::string_view bytes, std::int64_t minChars, OnString&& onString) const {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  size_t start = 0;
+  std::int64_t chars = -1;  // -1: no string open
+  const auto close = [&](size_t end) {
+    if (chars >= minChars) onString(start, end);
+    chars = -1;
+  };
+  for (size_t at = 0; at < n;) {
+    const Match m = decodeAt(p + at, n - at);
+    if (m.entry < 0) {
+      if (chars >= 0) close(at);
+      ++at;
+      continue;
+    }
+    if (chars < 0) {
+      start = at;
+      chars = 0;
+    }
+    chars += items_[static_cast<size_t>(m.entry)].chars;
+    at += m.length;
+    if (items_[static_cast<size_t>(m.entry)].ends) close(at);
+  }
+  if (chars >= 0) close(n);
+}
+
+template <class Out>
+void EntryCodec::appendString(std::string_view bytes, size_t start, size_t end, Out& out) const {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t at = start; at < end;) {
+    const Match m = decodeAt(p + at, end - at);
+    out.append(items_[static_cast<size_t>(m.entry)].text);
+    at += m.length;
+  }
 }
 
 // The escape of every byte of `bytes`, "<$FF>" style.

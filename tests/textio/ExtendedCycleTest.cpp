@@ -5,9 +5,11 @@
 
 #include "ips/IpsFile.h"
 #include "ips/IpsFromPerevod.h"
+#include "ips/IpsText.h"
 #include "support/TestFiles.h"
 #include "textio/Extraction.h"
 #include "textio/Insertion.h"
+#include "tools/Dumper.h"
 #include "workspace/CharTable.h"
 #include "workspace/EntryCodec.h"
 #include "workspace/Files.h"
@@ -96,6 +98,31 @@ TEST(ExtendedCycle, AnEditedLineGoesInWithTheFewestBytesAndReadsBackAsTyped) {
   Text expected = before;
   expected.replace(0x2FF, encoded.bytes.size(), encoded.bytes);
   EXPECT_EQ(t.ws.RomImage, expected);
+}
+
+}  // namespace
+
+namespace {
+
+// The dumper and the patch reader decode through the same entries: a code cut by the
+// block's (or the record's) end is not taken, a code that runs past a dump line's end
+// stays whole on its line.
+TEST(ExtendedCycle, DumperAndPatchTextDecodeEntryByEntry) {
+  TestBench t;
+  t.ws.ExtendedTables = "YES";
+  WriteBytes(t.dir.path() / "t.tbl", "41=A\r\nE001=ab\r\n/FF\r\n");
+  t.ws.TableFileName = t.dir.file("t.tbl");
+  LoadTable(t.ws);
+  t.ws.RomImage = std::string("\x41\xE0\x01\x41\xFF\x41\xE0\x01", 8);
+  t.ws.RomLoaded = true;
+  t.ws.ReportFileName = t.dir.file("dump.txt");
+  std::int32_t start = 1;
+  DumpRomBlock(t.ws, start, 7, 2, true);
+  EXPECT_EQ(ReadBytes(t.dir.path() / "dump.txt"), "1 Aab\r\n4 A<$FF>\r\n6 A<$E0>\r\n");
+
+  const std::string patch =
+      std::string("PATCH") + std::string("\x00\x00\x10\x00\x07", 5) + "\x41\xE0\x01\xFF\x41\x41\xE0" + "EOF";
+  EXPECT_EQ(CollectIpsText(patch, EntryCodec(t.ws), 2).lines, "17 Aab<$FF>\r\n21 AA\r\n");
 }
 
 }  // namespace
