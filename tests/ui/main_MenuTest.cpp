@@ -7,6 +7,7 @@
 
 #include "MainGuiBench.h"
 #include "ui/QtText.h"
+#include "workspace/CharTable.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "1 menuExtendedLogs Extended Logs",
       "1 menuUseHEXaddr Делать HEX адреса",
       "1 menuTextFilesUTF8 Сохранять текстовые файлы в UTF-8",
+      "1 menuExtendedTables Расширенные таблицы (многобайтные коды, DTE/MTE)",
       "0 menuTools Tools",
       "1 menuTranspon Транспонирование",
       "1 menuDumper Dumper",
@@ -123,6 +125,24 @@ TEST(MainMenu, OptionItemsMirrorTheirSettings) {
   EXPECT_NE(written.find("UseHEXaddr=NO '"), std::string::npos);
   EXPECT_NE(written.find("TextFilesEncoding=UTF-8 '"), std::string::npos);
   EXPECT_NE(written.find("Это файл параметров"), std::string::npos);
+}
+
+TEST(MainMenu, ExtendedTablesItemReloadsTheLoadedTableInTheOtherMode) {
+  MainGuiBench b;
+  WriteBytes(b.dir.path() / "t.tbl", "41=A\r\n42=bc\r\n");
+  b.ws.TableFileName = b.dir.file("t.tbl");
+  QAction* item = b.item("menuExtendedTables");
+  ASSERT_TRUE(item->isCheckable());
+  EXPECT_FALSE(item->isChecked());
+  b.click("menuExtendedTables");
+  EXPECT_EQ(b.ws.ExtendedTables, "YES");
+  EXPECT_FALSE(b.ws.TableLoaded);  // nothing loaded, nothing reloaded
+  LoadTable(b.ws);
+  ASSERT_EQ(b.ws.TableEntries.size(), 1u);
+  b.click("menuExtendedTables");
+  EXPECT_EQ(b.ws.ExtendedTables, "NO");
+  EXPECT_FALSE(b.ws.TableExtended);
+  EXPECT_TRUE(b.ws.TableEntries.empty());
 }
 
 TEST(MainMenu, StartWithoutSettingsChecksExtendedLogs) {
