@@ -9,6 +9,7 @@
 #include "textio/FitCheck.h"
 #include "textio/GbaPointers.h"
 #include "textio/Insertion.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Workspace.h"
 
 namespace {
@@ -158,3 +159,54 @@ void BM_CheckFit(benchmark::State& state) {
 BENCHMARK(BM_CheckFit)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// Extended tables. 500 entries of two characters: the printable one-byte codes and
+// two-byte codes F0 00 onwards, each standing for a pair of letters.
+static std::vector<TableEntry> PairEntries() {
+  std::vector<TableEntry> entries;
+  for (int i = 0; entries.size() < 500; ++i) {
+    const Text text{static_cast<char>('a' + i % 26), static_cast<char>('a' + (i / 26) % 26)};
+    Text code = i < 95 ? Text(1, static_cast<char>(0x20 + i)) : Text{'\xF0', static_cast<char>(i - 95)};
+    if (i >= 95 + 256) code = Text{'\xF1', static_cast<char>(i - 95 - 256)};
+    entries.push_back({code, text, EntryKind::Normal});
+  }
+  return entries;
+}
+
+// The same image as BM_ExtractionReport through the 500 pairs; the argument is
+// NumberOfTextChars.
+static void BM_ExtractionReportPairs(benchmark::State& state) {
+  const Cartridge& c = SharedCartridge();
+  const EntryCodec codec(Text(256, '\0'), PairEntries());
+  for (auto _ : state) {
+    ExtractionReport(
+        c.image, codec, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
+        [](std::string_view chunk) { benchmark::DoNotOptimize(chunk.data()); });
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * c.image.size()));
+}
+BENCHMARK(BM_ExtractionReportPairs)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// Encoding a text of N characters through the 500 pairs: linear in N.
+static void BM_EncodePairs(benchmark::State& state) {
+  const EntryCodec codec(Text(256, '\0'), PairEntries());
+  Text text;
+  for (std::int64_t i = 0; i < state.range(0); ++i) text += static_cast<char>('a' + (i * 7 + i / 3) % 26);
+  for (auto _ : state) benchmark::DoNotOptimize(codec.encode(text).bytes.data());
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_EncodePairs)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity()->Unit(benchmark::kMillisecond);
+
+// Decoding N bytes into strings through the 500 pairs: linear in N.
+static void BM_DecodePairs(benchmark::State& state) {
+  const EntryCodec codec(Text(256, '\0'), PairEntries());
+  const std::string_view bytes =
+      std::string_view(SharedCartridge().image).substr(0, static_cast<size_t>(state.range(0)));
+  for (auto _ : state) {
+    size_t strings = 0;
+    codec.forEachString(bytes, 2, [&](size_t, size_t) { ++strings; });
+    benchmark::DoNotOptimize(strings);
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_DecodePairs)->RangeMultiplier(16)->Range(1 << 12, 1 << 24)->Complexity()->Unit(benchmark::kMillisecond);

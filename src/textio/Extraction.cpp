@@ -196,11 +196,44 @@ void ExtractionReport(std::string_view image, const EntryCodec& codec, int minCh
                       const std::function<void(std::int64_t)>& onRun,
                       const std::function<void(std::string_view)>& onChunk) {
   ReportLines report(image.size(), hexAddresses, onRun, onChunk);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
+  const size_t n = image.size();
+  const auto minimum = static_cast<std::int64_t>(std::max(minChars, 1));
+  size_t start = 0;
+  std::int64_t chars = -1;  // -1: no string open
   // A string's text is decoded a second time only when it is written: most runs of a
   // ROM are too short to be.
-  codec.forEachString(image, std::max(minChars, 1), [&](size_t start, size_t end) {
-    report.line(start, end, [&](ChunkedReport& out) { codec.appendString(image, start, end, out); });
+  const auto close = [&](size_t end) {
+    if (chars >= minimum)
+      report.line(start, end, [&](ChunkedReport& out) { codec.appendString(image, start, end, out); });
+    chars = -1;
+  };
+  // Strings begin only at bytes that begin a code; the stretches between those are
+  // skipped by the bit mask search of the one-byte extraction, not decoded byte by byte.
+  std::array<bool, 256> mayStart{};
+  for (size_t b = 0; b < 256; ++b) mayStart[b] = codec.mayStartCode(static_cast<unsigned char>(b));
+  TextRunFinder runs(image, mayStart, 1);
+  size_t at = 0;
+  runs.forEachRun([&](size_t runStart, size_t runEnd) {
+    at = std::max(at, runStart);
+    // Past the run's end only a string still open goes on (a code's later bytes).
+    while (at < n && (at < runEnd || chars >= 0)) {
+      const EntryCodec::Match m = codec.decodeAt(bytes + at, n - at);
+      if (m.entry < 0) {
+        if (chars >= 0) close(at);
+        ++at;
+        continue;
+      }
+      if (chars < 0) {
+        start = at;
+        chars = 0;
+      }
+      chars += codec.chars(m.entry);
+      at += m.length;
+      if (codec.ends(m.entry)) close(at);
+    }
   });
+  if (chars >= 0) close(n);
   report.finish();
 }
 

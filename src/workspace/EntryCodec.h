@@ -29,6 +29,9 @@ class EntryCodec {
   };
   Match decodeAt(const unsigned char* p, size_t avail) const;
 
+  // False when no code begins with byte b: such a byte never belongs to a string start.
+  bool mayStartCode(unsigned char b) const { return byteNodes_[0].entry[b] != 0 || byteNodes_[0].child[b] != 0; }
+
   const Text& text(int entry) const { return items_[static_cast<size_t>(entry)].text; }  // what it decodes to
   int chars(int entry) const { return items_[static_cast<size_t>(entry)].chars; }        // an escape counting as one
   bool ends(int entry) const { return items_[static_cast<size_t>(entry)].ends; }

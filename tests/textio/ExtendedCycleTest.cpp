@@ -3,6 +3,8 @@
 // the fewest bytes and reads back as typed.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "ips/IpsFile.h"
 #include "ips/IpsFromPerevod.h"
 #include "ips/IpsText.h"
@@ -123,6 +125,38 @@ TEST(ExtendedCycle, DumperAndPatchTextDecodeEntryByEntry) {
   const std::string patch =
       std::string("PATCH") + std::string("\x00\x00\x10\x00\x07", 5) + "\x41\xE0\x01\xFF\x41\x41\xE0" + "EOF";
   EXPECT_EQ(CollectIpsText(patch, EntryCodec(t.ws), 2).lines, "17 Aab<$FF>\r\n21 AA\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The extraction skips the bytes that begin no code by a bit mask; it must find exactly
+// the strings the codec's plain scan finds, wherever multi-byte codes cross the skips.
+TEST(ExtendedCycle, ExtractionFindsTheStringsOfThePlainScan) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 200; ++round) {
+    std::vector<TableEntry> entries;
+    for (int i = 0; i < 6; ++i) {
+      Text code;
+      for (size_t k = 0, len = 1 + rng() % 3; k < len; ++k) code += static_cast<char>(rng() % 8);
+      entries.push_back(
+          {code, Text(1 + rng() % 2, static_cast<char>('a' + i)), rng() % 5 ? EntryKind::Normal : EntryKind::End});
+    }
+    const EntryCodec codec(Text(256, '\0'), entries);
+    std::string image;
+    for (size_t k = 0, n = rng() % 300; k < n; ++k) image += static_cast<char>(rng() % 10);
+    Text expected;
+    codec.forEachString(image, 2, [&](size_t start, size_t end) {
+      expected += std::to_string(start + 1) + " ";
+      codec.appendString(image, start, end, expected);
+      expected += "\r\n";
+    });
+    Text got;
+    ExtractionReport(
+        image, codec, 2, false, [](std::int64_t) {}, [&](std::string_view chunk) { got += chunk; });
+    ASSERT_EQ(got, expected) << round;
+  }
 }
 
 }  // namespace
