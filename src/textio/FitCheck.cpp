@@ -47,6 +47,25 @@ Text SummaryLine(size_t checked, size_t over, size_t shorter) {
          Digits(static_cast<std::int64_t>(shorter));
 }
 
+// The room through the one decoder of the table the workspace holds.
+class RoomMeter {
+ public:
+  explicit RoomMeter(const Workspace& ws) : image_(ws.RomImage) {
+    if (ws.TableExtended)
+      entries_.emplace(ws);
+    else
+      codec_.emplace(ws.CharTableLookup);
+  }
+  std::int64_t at(std::int64_t address, std::int64_t limit) const {
+    return entries_ ? RoomAt(image_, *entries_, address, limit) : RoomAt(image_, *codec_, address, limit);
+  }
+
+ private:
+  std::string_view image_;
+  std::optional<TableCodec> codec_;
+  std::optional<EntryCodec> entries_;
+};
+
 }  // namespace
 
 std::vector<std::int64_t> FollowingAddresses(const std::vector<std::int64_t>& addresses) {
@@ -85,16 +104,31 @@ std::int64_t RoomAt(std::string_view image, const TableCodec& codec, std::int64_
   return offset - (address - 1);
 }
 
+std::int64_t RoomAt(std::string_view image, const EntryCodec& codec, std::int64_t address, std::int64_t limit) {
+  const auto size = static_cast<std::int64_t>(image.size());
+  if (address < 1 || address > size) return 0;
+  const std::int64_t end = limit > address ? std::min(size, limit - 1) : size;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(image.data());
+  std::int64_t offset = address - 1;
+  while (offset < end) {
+    const EntryCodec::Match match = codec.decodeAt(bytes + offset, static_cast<size_t>(end - offset));
+    if (match.entry < 0) break;
+    offset += static_cast<std::int64_t>(match.length);
+    if (codec.ends(match.entry)) break;
+  }
+  return offset - (address - 1);
+}
+
 std::vector<LineFit> MeasureFit(const Workspace& ws) {
   const std::vector<std::int64_t> addresses = LineAddresses(ws.PerevodArray);
   const std::vector<std::int64_t> following = FollowingAddresses(addresses);
   const InsertionEncoder encoder(ws);
-  const TableCodec codec(ws.CharTableLookup);
+  const RoomMeter meter(ws);
   std::vector<LineFit> fits;
   for (size_t i = 0; i < addresses.size(); ++i) {
     if (addresses[i] == 0) continue;
     const std::int64_t need = NeedOf(encoder, ParsePerevodLine(ws.PerevodArray[i]).text);
-    fits.push_back({i, addresses[i], need, RoomAt(ws.RomImage, codec, addresses[i], following[i])});
+    fits.push_back({i, addresses[i], need, meter.at(addresses[i], following[i])});
   }
   return fits;
 }
@@ -132,7 +166,7 @@ std::optional<std::int64_t> RoomForLine(const Workspace& ws, std::int64_t addres
   std::int64_t next = 0;
   for (const std::int64_t other : LineAddresses(ws.PerevodArray))
     if (other > address && (next == 0 || other < next)) next = other;
-  return RoomAt(ws.RomImage, TableCodec(ws.CharTableLookup), address, next);
+  return RoomMeter(ws).at(address, next);
 }
 
 Text FitStatusText(const Workspace& ws, std::int64_t room, const Text& text) {

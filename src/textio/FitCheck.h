@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "workspace/CharTable.h"
+#include "workspace/EntryCodec.h"
 
 // For each entry of `addresses` (below 1: the line has none), the lowest address of the
 // others that lies above its own: where the next string in address order starts. 0 when
@@ -21,6 +22,9 @@ std::vector<std::int64_t> LineAddresses(const std::vector<Text>& lines, std::int
 // The length of the string at `address` (1-based): the run of bytes from there on that the
 // table decodes, stopping before `limit` (0: no limit). 0 outside the image.
 std::int64_t RoomAt(std::string_view image, const TableCodec& codec, std::int64_t address, std::int64_t limit);
+// The same through an extended table: whole entries, the longest code at each byte, an
+// end code the last of them; an entry that would reach `limit` is not counted.
+std::int64_t RoomAt(std::string_view image, const EntryCodec& codec, std::int64_t address, std::int64_t limit);
 
 struct LineFit {
   size_t index;  // in the translation

@@ -5,6 +5,7 @@
 #include "textio/FitCheck.h"
 #include "textio/Insertion.h"
 #include "textio/TextioBench.h"
+#include "workspace/EntryCodec.h"
 
 namespace {
 
@@ -81,6 +82,24 @@ TEST(FitCheck, ReportsLinesOverAndShorterAndCountsThem) {
   EXPECT_EQ(t.host.log.back(), W("Проверка длины перевода: проверено строк 4, не влезают 0, короче оригинала 1"));
   EXPECT_EQ(t.host.log.front(),
             W("Короче оригинала: адрес &HA, нужно байт 2, места 5, останется видно байт старого текста 3"));
+}
+
+TEST(FitCheck, ExtendedTablesMeasureWholeEntriesBothWays) {
+  TextioBench t;
+  t.ws.ExtendedTables = "YES";
+  ApplyTableText(t.ws, "41=A\r\n42=B\r\nE001=<var>\r\n/FF=<END>\r\n");
+  t.ws.TableLoaded = true;
+  // A <var> B <END>, then A and a byte of no code: the end code closes the first string.
+  t.rom(Bytes({0x41, 0xE0, 0x01, 0x42, 0xFF, 0x41, 0x00, 0x00}));
+  const EntryCodec codec(t.ws);
+  EXPECT_EQ(RoomAt(t.ws.RomImage, codec, 1, 0), 5);
+  EXPECT_EQ(RoomAt(t.ws.RomImage, codec, 1, 3), 1) << "<var> would reach the next line";
+  EXPECT_EQ(RoomAt(t.ws.RomImage, codec, 6, 0), 1);
+  t.perevod({"1 A<var>B<END>", "6 AB"});
+  EXPECT_FALSE(CheckFit(t.ws));
+  EXPECT_EQ(t.host.log, (std::vector<Text>{W("Не влезает: адрес 6, нужно байт 2, места 1, лишних 1"),
+                                           W("Проверка длины перевода: проверено строк 2, не влезают 1, "
+                                             "короче оригинала 0")}));
 }
 
 TEST(PutPerevodInRom, WarnsWhenALineRunsIntoTheNextOneInAddressOrder) {
