@@ -11,9 +11,13 @@ namespace {
 
 const char kHexDigits[] = "0123456789ABCDEF";
 
-Text HexCode(int code) { return Text{kHexDigits[(code >> 4) & 15], kHexDigits[code & 15]}; }
+Text HexCode(int code) {
+  return Text{kHexDigits[(code >> 4) & 15], kHexDigits[code & 15]};
+}
 
-Text EmptyGrid() { return Text(kTableCodes, '\0'); }
+Text EmptyGrid() {
+  return Text(kTableCodes, '\0');
+}
 
 // Logs every letter of `letters` that no code of the table carries, then the verdict.
 void CheckLetters(Workspace& ws, const Text& letters, const Text& startLine, const Text& allThereLine) {
@@ -42,10 +46,18 @@ void SetTableEntries(Workspace& ws, const Text& joined) {
 
 }  // namespace
 
-Text EngSmallLettersText() { return "abcdefghijklmnopqrstuvwxyz"; }
-Text EngBigLettersText() { return "ABCDEFGHIJKLMNOPQRSTUVWXYZ"; }
-Text RusSmallLettersText() { return W("абвгдежзийклмнопрстуфхцчшщъыьэюя"); }
-Text RusBigLettersText() { return W("АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"); }
+Text EngSmallLettersText() {
+  return "abcdefghijklmnopqrstuvwxyz";
+}
+Text EngBigLettersText() {
+  return "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+}
+Text RusSmallLettersText() {
+  return W("абвгдежзийклмнопрстуфхцчшщъыьэюя");
+}
+Text RusBigLettersText() {
+  return W("АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ");
+}
 
 int WrapCode(int code) {
   const int wrapped = code % kTableCodes;
@@ -54,20 +66,13 @@ int WrapCode(int code) {
 
 CellMove NextCell(int code, CellKey key, bool cellEmpty) {
   switch (key) {
-    case CellKey::Backspace:
-      return cellEmpty ? CellMove{WrapCode(code - 1), true} : CellMove{code, false};
-    case CellKey::Modifier:
-      return {code, false};
-    case CellKey::Left:
-      return {WrapCode(code - 1), false};
-    case CellKey::Up:
-      return {WrapCode(code - 16), false};
-    case CellKey::Down:
-      return {WrapCode(code + 16), false};
-    case CellKey::Delete:
-      return {code, true};
-    case CellKey::Other:
-      break;
+    case CellKey::Backspace: return cellEmpty ? CellMove{WrapCode(code - 1), true} : CellMove{code, false};
+    case CellKey::Modifier: return {code, false};
+    case CellKey::Left: return {WrapCode(code - 1), false};
+    case CellKey::Up: return {WrapCode(code - 16), false};
+    case CellKey::Down: return {WrapCode(code + 16), false};
+    case CellKey::Delete: return {code, true};
+    case CellKey::Other: break;
   }
   return {WrapCode(code + 1), false};
 }
@@ -83,6 +88,15 @@ Text JoinedTable(const Workspace& ws) {
   for (size_t code = 0; code < codes; ++code)
     if (!ws.CharTable[code].empty()) joined[code] = ws.CharTable[code][0];
   return joined;
+}
+
+size_t EntriesBeyondGrid(const Workspace& ws) {
+  const Text& cells = ws.CharTableLookup;
+  return static_cast<size_t>(std::count_if(ws.TableEntries.begin(), ws.TableEntries.end(), [&](const TableEntry& e) {
+    const bool hidden = e.code.size() == 1 && static_cast<unsigned char>(e.code[0]) < cells.size() &&
+                        cells[static_cast<unsigned char>(e.code[0])] != '\0';
+    return !hidden;
+  }));
 }
 
 std::optional<Text> GridFromTable(Workspace& ws) {
@@ -149,12 +163,14 @@ std::optional<Text> SearchTableCodes(Workspace& ws, CodeSearch search, const Tex
   Text found;
   switch (search) {
     case CodeSearch::BigEng:
-      found = RelativeSearch(ws, W("Введите текст ЗАГЛАВНЫМИ английскими буквами ?\r\n(без пробелов и знаков препинания)"),
-                             EngBigLettersText(), Text());
+      found =
+          RelativeSearch(ws, W("Введите текст ЗАГЛАВНЫМИ английскими буквами ?\r\n(без пробелов и знаков препинания)"),
+                         EngBigLettersText(), Text());
       break;
     case CodeSearch::SmallEng:
-      found = RelativeSearch(ws, W("Введите текст маленькими английскими буквами ?\r\n(без пробелов и знаков препинания)"),
-                             EngSmallLettersText(), Text());
+      found =
+          RelativeSearch(ws, W("Введите текст маленькими английскими буквами ?\r\n(без пробелов и знаков препинания)"),
+                         EngSmallLettersText(), Text());
       break;
     case CodeSearch::Space: {
       // Without a table the letters the user sees are the grid's: that is what the

@@ -38,6 +38,10 @@ void DropOnGrid(Text& grid, int code, std::string_view text);
 // Always 256 characters, whatever CharTable holds.
 Text JoinedTable(const Workspace& ws);
 
+// The entries of an extended table that the grid cannot show (several bytes, several
+// characters, end and break codes); the grid's operations keep them as they are.
+size_t EntriesBeyondGrid(const Workspace& ws);
+
 // The grid the table shows, when a table is loaded. Without one the table becomes
 // 256 empty entries and the grid is to stay as it is (nothing is returned).
 std::optional<Text> GridFromTable(Workspace& ws);

@@ -95,8 +95,7 @@ class GridHeadings : public QLabel {
 
 CellKey KeyOf(int key) {
   switch (key) {
-    case Qt::Key_Backspace:
-      return CellKey::Backspace;
+    case Qt::Key_Backspace: return CellKey::Backspace;
     case Qt::Key_Shift:
     case Qt::Key_Control:
     case Qt::Key_Alt:
@@ -104,18 +103,12 @@ CellKey KeyOf(int key) {
     case Qt::Key_Meta:
     // Tab has already moved the focus by the time it is released.
     case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-      return CellKey::Modifier;
-    case Qt::Key_Left:
-      return CellKey::Left;
-    case Qt::Key_Up:
-      return CellKey::Up;
-    case Qt::Key_Down:
-      return CellKey::Down;
-    case Qt::Key_Delete:
-      return CellKey::Delete;
-    default:
-      return CellKey::Other;
+    case Qt::Key_Backtab: return CellKey::Modifier;
+    case Qt::Key_Left: return CellKey::Left;
+    case Qt::Key_Up: return CellKey::Up;
+    case Qt::Key_Down: return CellKey::Down;
+    case Qt::Key_Delete: return CellKey::Delete;
+    default: return CellKey::Other;
   }
 }
 
@@ -138,7 +131,9 @@ Text LossyText(const QString& s) {
   return out;
 }
 
-Text CellText(const QLineEdit* cell) { return TypedText(cell->text()).value_or(Text()); }
+Text CellText(const QLineEdit* cell) {
+  return TypedText(cell->text()).value_or(Text());
+}
 
 }  // namespace
 
@@ -176,9 +171,8 @@ void TableEditForm::buildControls() {
   gridPanel_ = new QWidget(this);
   gridPanel_->setObjectName("GridPanel");
   gridPanel_->setFixedSize(kGridLeft + 16 * kCellPitchX + 2 + kShiftButtonWidth, kGridTop + 16 * kCellPitchY + 1);
-  auto* columns = new GridHeadings(
-      "-0   -1    -2   -3   -4   -5    -6   -7    -8   -9  -A   -B   -C   -D   -E   -F", Qt::Horizontal,
-      kCellPitchX, gridPanel_);
+  auto* columns = new GridHeadings("-0   -1    -2   -3   -4   -5    -6   -7    -8   -9  -A   -B   -C   -D   -E   -F",
+                                   Qt::Horizontal, kCellPitchX, gridPanel_);
   columns->setObjectName("Label2_1");
   columns->setGeometry(kGridLeft, kGridTop - kCellPitchY, 16 * kCellPitchX, kCellPitchY);
   auto* rows = new GridHeadings("0-\n1-\n2-\n3-\n4-\n5-\n6-\n7-\n8-\n9-\nA-\nB-\nC-\nD-\nE-\nF-", Qt::Vertical,
@@ -216,6 +210,8 @@ void TableEditForm::buildControls() {
   Label3_->setObjectName("Label3");
   Label3_->setFont(FontOf("Arial", QFont::SansSerif, 9.75, true));
   Label3_->setMinimumWidth(200);
+  notInGrid_ = new QLabel(this);
+  notInGrid_->setObjectName("lblEntriesNotInGrid");
 
   EditTableComments_ = new QPlainTextEdit(this);
   EditTableComments_->setObjectName("EditTableComments");
@@ -288,14 +284,12 @@ void TableEditForm::buildButtons() {
 
   addButton("btnRevertTable", "Revert table", "Обновить данные на форме редактора таблиц", QRect(),
             [this] { doShowTable(); });
-  addButton("btnReset1251", "Reset (1251)", "Набить в таблицу все символы кодировки Windows-1251",
-            QRect(), [this] { resetTo(Windows1251Grid()); });
+  addButton("btnReset1251", "Reset (1251)", "Набить в таблицу все символы кодировки Windows-1251", QRect(),
+            [this] { resetTo(Windows1251Grid()); });
   addButton("btnResetROM", "Reset (Alph)", "Набить в таблицу печатных символов", QRect(),
             [this] { resetTo(AlphabetGrid()); });
-  addButton("btnChkENG", "Eng. Check", "Проверить наличие ВСЕЙ латиницы", QRect(),
-            [this] { CheckEngLetters(ws_); });
-  addButton("btnRUSchk", "Rus. Check", "Проверить наличие ВСЕЙ кириллицы", QRect(),
-            [this] { CheckRusLetters(ws_); });
+  addButton("btnChkENG", "Eng. Check", "Проверить наличие ВСЕЙ латиницы", QRect(), [this] { CheckEngLetters(ws_); });
+  addButton("btnRUSchk", "Rus. Check", "Проверить наличие ВСЕЙ кириллицы", QRect(), [this] { CheckRusLetters(ws_); });
   addButton("btnClearAll", "Clear All", "Удалить все из таблицы", QRect(),
             [this] { resetTo(Text(kTableCodes, '\0')); });
 
@@ -318,6 +312,7 @@ void TableEditForm::buildLayout() {
   const auto button = [this](const char* name) { return findChild<QPushButton*>(name); };
   auto* underGrid = new QHBoxLayout;
   underGrid->addWidget(Label3_, 1);
+  underGrid->addWidget(notInGrid_);
   underGrid->addWidget(button("btnShowPreview"));
   underGrid->addWidget(button("ExitBtn"));
   auto* commands = new QHBoxLayout;
@@ -406,6 +401,9 @@ void TableEditForm::doShowTable() {
     for (int k = 0; k < kTableCodes; ++k) DoHigh(k);
   }
   tableSeen_ = ws_.CharTableLookup;
+  const size_t beyond = EntriesBeyondGrid(ws_);
+  notInGrid_->setText(beyond == 0 ? QString()
+                                  : toQString(W("Записей вне сетки: ") + Digits(static_cast<std::int64_t>(beyond))));
   if (!ws_.TableComments.empty()) {
     QString comments = toQString(ws_.TableComments);
     comments.replace("\r\n", "\n");
@@ -422,20 +420,11 @@ void TableEditForm::PutChangesInTable() {
 void TableEditForm::DoHigh(int k) {
   QColor colour;
   switch (ColourOfCell(CellText(cell(k)))) {
-    case CellColour::Unchanged:
-      return;
-    case CellColour::Control:
-      colour = QColor(128, 128, 0);
-      break;
-    case CellColour::WindowText:
-      colour = QApplication::palette().color(QPalette::Text);
-      break;
-    case CellColour::Between:
-      colour = QColor(128, 128, 128);
-      break;
-    case CellColour::Cyrillic:
-      colour = QColor(255, 0, 0);
-      break;
+    case CellColour::Unchanged: return;
+    case CellColour::Control: colour = QColor(128, 128, 0); break;
+    case CellColour::WindowText: colour = QApplication::palette().color(QPalette::Text); break;
+    case CellColour::Between: colour = QColor(128, 128, 128); break;
+    case CellColour::Cyrillic: colour = QColor(255, 0, 0); break;
   }
   QPalette palette = cell(k)->palette();
   palette.setColor(QPalette::Text, colour);
@@ -555,8 +544,7 @@ bool TableEditForm::cellEvent(int code, QEvent* event) {
     case QEvent::KeyPress: {
       auto* key = static_cast<QKeyEvent*>(event);
       // A character typed into a full cell replaces the one it holds.
-      if (!key->text().isEmpty() && key->text()[0].isPrint() && !target->text().isEmpty() &&
-          !target->hasSelectedText())
+      if (!key->text().isEmpty() && key->text()[0].isPrint() && !target->text().isEmpty() && !target->hasSelectedText())
         target->selectAll();
       return false;
     }
@@ -566,9 +554,7 @@ bool TableEditForm::cellEvent(int code, QEvent* event) {
       Text1_KeyUp(code, key->key(), key->modifiers());
       return true;
     }
-    case QEvent::FocusIn:
-      Text1_GotFocus(code);
-      return false;
+    case QEvent::FocusIn: Text1_GotFocus(code); return false;
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);
       if (mouse->button() == Qt::LeftButton) {
@@ -580,8 +566,7 @@ bool TableEditForm::cellEvent(int code, QEvent* event) {
     case QEvent::MouseMove: {
       auto* mouse = static_cast<QMouseEvent*>(event);
       if (pressedCell_ != code || !(mouse->buttons() & Qt::LeftButton)) return false;
-      if ((mouse->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance())
-        return false;
+      if ((mouse->position().toPoint() - pressAt_).manhattanLength() < QApplication::startDragDistance()) return false;
       pressedCell_ = -1;
       startDrag(target->text(), 2 * fontMetrics().horizontalAdvance('W'));
       return true;
@@ -609,8 +594,7 @@ bool TableEditForm::cellEvent(int code, QEvent* event) {
         drop->ignore();
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

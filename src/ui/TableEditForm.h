@@ -75,6 +75,7 @@ class TableEditForm : public QWidget {
   std::array<QLineEdit*, 256> Text1_{};
   QLabel* Label1_ = nullptr;
   QLabel* Label3_ = nullptr;
+  QLabel* notInGrid_ = nullptr;  // how many entries of an extended table the grid cannot show
   QPlainTextEdit* EditTableComments_ = nullptr;
   std::array<QLabel*, 4> strips_{};
   QLineEdit* fldStartAddr_ = nullptr;

@@ -366,6 +366,21 @@ TEST(TableEditForm, ClosingCopiesTheGridIntoTheTable) {
   EXPECT_TRUE(e.form.isNull());
 }
 
+TEST(TableEditForm, EntriesBeyondTheGridAreCountedAndKept) {
+  EditorBench e;
+  e.b.ws.ExtendedTables = "YES";
+  ApplyTableText(e.b.ws, "41=A\r\n42=bc\r\nE001=x\r\n/FF\r\n");
+  e.b.ws.TableLoaded = true;
+  delete e.form.data();
+  e.open();
+  EXPECT_EQ(e.text(0x42), "");
+  EXPECT_EQ(e.form->findChild<QLabel*>("lblEntriesNotInGrid")->text(), QString::fromUtf8("Записей вне сетки: 3"));
+  const auto entries = e.b.ws.TableEntries;
+  e.click("btnClearAll");
+  e.click("ExitBtn");
+  EXPECT_EQ(e.b.ws.TableEntries, entries);
+}
+
 TEST(TableEditForm, ClosingKeepsATableLoadedWhileTheEditorWasOpen) {
   EditorBench e;
   e.click("btnResetROM");
