@@ -439,7 +439,7 @@ void EditForm::PerevodList_DblClick() {
 void EditForm::TranslationBox_Change(const QString& text) {
   if (st_.UndoReplay) return;
   st_.EditText = fromQString(text).value_or(st_.EditText);
-  st_.EditTextLength = static_cast<std::int32_t>(st_.EditText.size());
+  st_.EditTextLength = EncodedLength(ws_, st_.EditText);
   perStringLength_->setText(Num(st_.EditTextLength));
   leftTillEol_->setText(Num(st_.OrigTextLength - translationBox_->cursorPosition()));
   updateFitStatus();

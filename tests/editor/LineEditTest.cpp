@@ -2,6 +2,7 @@
 
 #include "editor/LineEdit.h"
 #include "support/TestFiles.h"
+#include "workspace/CharTable.h"
 
 namespace {
 
@@ -221,6 +222,20 @@ TEST(UndoLineEdit, BackToTheStartingTextKeepingTheAddress) {
   EXPECT_EQ(b.st.EditText, "Hello");
   EXPECT_EQ(b.st.EditTextLength, 5);
   EXPECT_EQ(b.st.RowAddress, 1001);
+}
+
+}  // namespace
+
+namespace {
+
+// With an extended table the editor counts the bytes a text encodes to.
+TEST(EncodedLength, CountsEncodedBytesWithAnExtendedTable) {
+  TestBench b;
+  EXPECT_EQ(EncodedLength(b.ws, "ab<$FF>"), 7);
+  b.ws.ExtendedTables = "YES";
+  ApplyTableText(b.ws, "61=a\r\n6100=ab\r\n10=ab\r\n");
+  EXPECT_EQ(EncodedLength(b.ws, "ab<$FF>"), 2);
+  EXPECT_EQ(EncodedLength(b.ws, "aab"), 2);
 }
 
 }  // namespace
