@@ -6,6 +6,7 @@
 
 #include "cli/ConsoleHost.h"
 #include "cli/Steps.h"
+#include "workspace/CharTable.h"
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Settings.h"
@@ -103,7 +104,11 @@ void SetField(Workspace& ws, const Text& assignment) {
   const size_t eq = assignment.find('=');
   const Text key = assignment.substr(0, eq);
   const Text value = assignment.substr(eq + 1);
-  if (SetSetting(ws, key, value)) return;
+  if (SetSetting(ws, key, value)) {
+    // As the Options item does: a loaded table is read again in the mode now set.
+    if (key == "ExtendedTables") SetExtendedTables(ws, ws.ExtendedTables == "YES");
+    return;
+  }
   if (key == "SettingsFilePath")
     ws.SettingsFilePath = value;
   else if (key == "GenTableFileName")

@@ -59,14 +59,22 @@ QValidator::State Cp1251Validator::validate(QString& input, int& pos) const {
       return Invalid;
     }
   }
-  const qsizetype room = std::max<qsizetype>(limit_, accepted_.size());
-  if (limit_ <= 0 || input.size() <= room || input.size() <= accepted_.size()) return Acceptable;
-  // What was typed or pasted is cut to what still fits, as a length-limited field does.
-  const qsizetype excess = input.size() - room;
+  const qsizetype acceptedSize = measure_(accepted_);
+  const qsizetype room = std::max<qsizetype>(limit_, acceptedSize);
+  qsizetype size = measure_(input);
+  if (limit_ <= 0 || size <= room || size <= acceptedSize) return Acceptable;
+  // What was typed or pasted is cut, from its end, to what still fits, as a
+  // length-limited field does; nothing of it fitting refuses the edit.
   const qsizetype inserted = input.size() - accepted_.size();
-  if (excess >= inserted || pos < excess) return Invalid;
-  input.remove(pos - excess, excess);
-  pos -= static_cast<int>(excess);
+  QString cut = input;
+  int at = pos;
+  for (qsizetype removed = 0; size > room; ++removed) {
+    if (removed + 1 >= inserted || at <= 0) return Invalid;
+    cut.remove(--at, 1);
+    size = measure_(cut);
+  }
+  input = cut;
+  pos = at;
   return Acceptable;
 }
 

@@ -2,6 +2,7 @@
 // The labelled fields, named buttons and checked text fields the windows are made of.
 #include <QString>
 #include <QValidator>
+#include <functional>
 
 #include "workspace/Workspace.h"
 
@@ -28,6 +29,9 @@ class Cp1251Validator : public QValidator {
  public:
   explicit Cp1251Validator(QLineEdit* field);
   void setLimit(int limit) { limit_ = limit; }  // 0: no limit
+  // How the limit measures a text: characters unless told otherwise (an extended table
+  // counts the bytes the text encodes to).
+  void setMeasure(std::function<qsizetype(const QString&)> measure) { measure_ = std::move(measure); }
   int limit() const { return limit_; }
   // Writes the field's text from code: not limited, and not refused.
   void writeText(const QString& text);
@@ -41,6 +45,7 @@ class Cp1251Validator : public QValidator {
   QString accepted_;  // the text before the edit being validated
   int limit_ = 0;
   bool writing_ = false;
+  std::function<qsizetype(const QString&)> measure_ = [](const QString& text) { return text.size(); };
 };
 
 // Tells the user that a character cannot be typed, through the host.

@@ -225,7 +225,13 @@ void LoadTable(Workspace& ws) {
 
 void SetExtendedTables(Workspace& ws, bool on) {
   ws.ExtendedTables = on ? "YES" : "NO";
-  if (ws.TableLoaded && ws.TableExtended != on) LoadTable(ws);
+  if (!ws.TableLoaded || ws.TableExtended == on) return;
+  // Loading the file again would throw away the table editor's unsaved work.
+  if (ws.TableChanged) {
+    AppendLog(ws, W("Таблица изменена и не сохранена: новый режим таблиц применится при ее следующей загрузке"));
+    return;
+  }
+  LoadTable(ws);
 }
 
 Text TableFileText(const Workspace& ws) {

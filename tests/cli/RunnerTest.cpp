@@ -97,3 +97,22 @@ TEST(RunnerTest, BadStepArgumentsAreUsageErrorsAndNothingRuns) {
 }
 
 }  // namespace
+
+namespace {
+
+// --set ExtendedTables between steps acts as the Options item: a loaded table is read
+// again, so its two-character entry is whole from then on and saved whole.
+TEST(RunnerTest, SettingExtendedTablesReloadsALoadedTable) {
+  TempDir dir;
+  const std::string table = "TableFileName=" + dir.path().string() + "/t.tbl";
+  for (const bool reload : {false, true}) {
+    WriteBytes(dir.path() / "t.tbl", "41=A\r\n42=th\r\n");
+    std::vector<std::string> args = {"--set", table, "LoadTable"};
+    if (reload) args.insert(args.end(), {"--set", "ExtendedTables=YES"});
+    args.push_back("SaveTable");
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(ReadBytes(dir.path() / "t.tbl"), reload ? "41=A\r\n42=th\r\n" : "41=A\r\n42=t\r\n") << run.out;
+  }
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "EditorGuiBench.h"
+#include "workspace/CharTable.h"
 #include "workspace/Perevod.h"
 
 namespace {
@@ -64,6 +65,27 @@ TEST(EditorWindow, LengthLimitStopsTypingAndPastingPastTheOriginal) {
   b.startEdit(1);
   b.type(b.field(), "longer than nothing");
   EXPECT_EQ(b.fieldText(), "longer than nothing");
+}
+
+// With an extended table the limit is the original's encoded bytes: "th" is one byte,
+// so "thth" fits where "tht" plus "x" would not.
+TEST(EditorWindow, LengthLimitCountsEncodedBytesWithAnExtendedTable) {
+  EditorGuiBench b({"1000 abc"});
+  b.ws.ExtendedTables = "YES";
+  ApplyTableText(b.ws, "61=a\r\n62=b\r\n63=c\r\n74=t\r\n68=h\r\n78=x\r\nA0=th\r\n");
+  ASSERT_TRUE(b.ws.TableExtended);
+  b.open();
+  b.startEdit(0);
+  b.clearField();
+  b.type(b.field(), "ththth");
+  EXPECT_EQ(b.fieldText(), "ththth");
+  EXPECT_EQ(b.label("PerStringLength"), "3");
+  b.type(b.field(), "x");
+  EXPECT_EQ(b.fieldText(), "ththth");
+  b.key(b.field(), Qt::Key_Backspace);
+  b.key(b.field(), Qt::Key_Backspace);
+  b.field()->insert("xyz");  // a paste keeps what fits: "x" only
+  EXPECT_EQ(b.fieldText(), "ththx");
 }
 
 TEST(EditorWindow, CommitPadsToTheOriginalLengthWhenAsked) {

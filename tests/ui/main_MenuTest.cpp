@@ -143,6 +143,13 @@ TEST(MainMenu, ExtendedTablesItemReloadsTheLoadedTableInTheOtherMode) {
   EXPECT_EQ(b.ws.ExtendedTables, "NO");
   EXPECT_FALSE(b.ws.TableExtended);
   EXPECT_TRUE(b.ws.TableEntries.empty());
+  // Unsaved edits of the table are never thrown away by a reload: the mode waits.
+  b.ws.TableChanged = true;
+  b.ws.CharTable[0x43] = "Z";
+  b.click("menuExtendedTables");
+  EXPECT_EQ(b.ws.ExtendedTables, "YES");
+  EXPECT_FALSE(b.ws.TableExtended);
+  EXPECT_EQ(b.ws.CharTable[0x43], "Z");
 }
 
 TEST(MainMenu, StartWithoutSettingsChecksExtendedLogs) {
