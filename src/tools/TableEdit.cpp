@@ -238,13 +238,3 @@ Text TablePreview(Workspace& ws, const Text& startField) {
   std::int32_t end = 0;
   return DumpPreview(ws, start, end, true);
 }
-
-std::optional<int> DumpViewWidth(int windowWidthTwips) {
-  if (windowWidthTwips < 7156) return std::nullopt;
-  return windowWidthTwips - 7155;
-}
-
-std::optional<int> DumpViewHeight(int windowHeightTwips) {
-  if (windowHeightTwips <= 1681) return std::nullopt;
-  return windowHeightTwips - 1680;
-}

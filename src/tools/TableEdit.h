@@ -93,8 +93,3 @@ std::optional<Text> CheckTableComments(Workspace& ws, const Text& comments);
 // The preview for the start typed in the field: up to 1,001 decoded bytes, escapes for
 // codes without a character. A start too large to read is logged; the text is then empty.
 Text TablePreview(Workspace& ws, const Text& startField);
-
-// The preview field follows the window's size once it is large enough: the new width
-// and height in twips, or nothing where the window is too small for a change.
-std::optional<int> DumpViewWidth(int windowWidthTwips);
-std::optional<int> DumpViewHeight(int windowHeightTwips);

@@ -249,13 +249,4 @@ TEST(TableEditPreview, StartTooLargeIsLoggedNotThrown) {
   EXPECT_EQ(b.host.log.back().rfind(W("Ошибка однако... "), 0), 0u);
 }
 
-TEST(TableEditWindow, DumpViewFollowsTheWindowOnlyWhenLargeEnough) {
-  EXPECT_EQ(DumpViewWidth(10410), 3255);
-  EXPECT_EQ(DumpViewWidth(7156), 1);
-  EXPECT_FALSE(DumpViewWidth(7155));
-  EXPECT_EQ(DumpViewHeight(7290), 5610);
-  EXPECT_EQ(DumpViewHeight(1682), 2);
-  EXPECT_FALSE(DumpViewHeight(1681));
-}
-
 }  // namespace
