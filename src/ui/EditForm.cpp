@@ -158,8 +158,9 @@ void EditForm::buildControls() {
   translationBox_ = new QLineEdit(central);
   translationBox_->setObjectName("TranslationBox");
   translationValidator_ = new Cp1251Validator(translationBox_);
-  translationValidator_->setMeasure([this](const QString& typed) -> qsizetype {
-    return ws_.TableExtended ? EncodedLength(ws_, fromQString(typed).value_or(Text())) : typed.size();
+  // The workspace, not the window: the field validates while the window is torn down.
+  translationValidator_->setMeasure([&ws = ws_](const QString& typed) -> qsizetype {
+    return ws.TableExtended ? EncodedLength(ws, fromQString(typed).value_or(Text())) : typed.size();
   });
   ConnectRefusalMessage(translationValidator_, ws_);
   ruler_ = new QLabel(QString::fromLatin1(kRuler), central);
