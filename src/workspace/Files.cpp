@@ -219,13 +219,19 @@ void ReserveImage(Text& data, size_t size) {
   data.swap(fresh);
 }
 
+// Reads take plain files only: a folder or a device named as a file is refused by name.
+static struct stat RegularFileStat(int fd, const Text& name) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) throw FileError(errno, name);
+  if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, name);
+  if (!S_ISREG(st.st_mode)) throw OperationError(kErrNotRegularFile, W("это не обычный файл: ") + name);
+  return st;
+}
+
 MappedFile::MappedFile(const Text& name) {
   Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) throw FileError(errno, name);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) throw FileError(errno, name);
-  if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, name);
-  if (!S_ISREG(st.st_mode)) throw OperationError(kErrNotRegularFile, W("это не обычный файл: ") + name);
+  const struct stat st = RegularFileStat(fd.get(), name);
   size_ = static_cast<size_t>(st.st_size);
   if (size_ == 0) return;
   void* at = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
@@ -241,10 +247,7 @@ void ReadWholeFileInto(const Text& name, Text& data) {
   // O_NONBLOCK: a FIFO given as a file name must not hang the program in open().
   Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) throw FileError(errno, name);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) throw FileError(errno, name);
-  if (S_ISDIR(st.st_mode)) throw FileError(EISDIR, name);
-  if (!S_ISREG(st.st_mode)) throw OperationError(kErrNotRegularFile, W("это не обычный файл: ") + name);
+  const struct stat st = RegularFileStat(fd.get(), name);
   const auto size = static_cast<size_t>(st.st_size);
   ReserveImage(data, size);
   // Only the part beyond the buffer's old length is cleared first: a reload of the same
