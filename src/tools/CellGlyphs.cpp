@@ -32,3 +32,14 @@ std::u32string CellGlyphs(std::string_view text) {
   for (char c : text) shown += CellGlyph(static_cast<unsigned char>(c));
   return shown;
 }
+
+std::optional<Text> TextOfCellGlyphs(std::u32string_view shown) {
+  Text text;
+  text.reserve(shown.size());
+  for (char32_t c : shown) {
+    const auto byte = ByteOfCellGlyph(c);
+    if (!byte) return std::nullopt;
+    text += static_cast<char>(*byte);
+  }
+  return text;
+}

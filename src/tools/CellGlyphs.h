@@ -19,3 +19,6 @@ std::optional<unsigned char> ByteOfCellGlyph(char32_t c);
 
 // A text in the signs of the cells, as UTF-32.
 std::u32string CellGlyphs(std::string_view text);
+// What the user typed or dropped, the signs read back as their codes; nothing when a
+// character stands for no byte.
+std::optional<Text> TextOfCellGlyphs(std::u32string_view shown);

@@ -213,18 +213,28 @@ CellColour ColourOfCell(std::string_view cell) {
   return CellColour::Cyrillic;
 }
 
+namespace {
+// What a "=" in the comments becomes.
+Text EqualsWord() {
+  return W(" равно");
+}
+}  // namespace
+
 std::optional<Text> CheckTableComments(Workspace& ws, const Text& comments) {
   if (comments.find('=') == Text::npos) return std::nullopt;
   AppendLog(ws, W("Коментарии в таблице не могут содержать знака равенства (=)"));
-  const Text equals = W(" равно");
   Text replaced;
   for (char c : comments) {
     if (c == '=')
-      replaced += equals;
+      replaced += EqualsWord();
     else
       replaced += c;
   }
   return replaced;
+}
+
+int CaretAfterCommentsCheck(int caret, int equalsBefore) {
+  return caret + equalsBefore * (static_cast<int>(EqualsWord().size()) - 1);
 }
 
 Text TablePreview(Workspace& ws, const Text& startField) {

@@ -89,6 +89,9 @@ CellColour ColourOfCell(std::string_view cell);
 // The comment field after a change: "=" would turn a comment line into a table entry,
 // so every "=" becomes " равно" and the log says why. Nothing when there was none.
 std::optional<Text> CheckTableComments(Workspace& ws, const Text& comments);
+// Where the caret goes in the checked text: behind the same character, each of the
+// `equalsBefore` signs before it having grown into " равно".
+int CaretAfterCommentsCheck(int caret, int equalsBefore);
 
 // The preview for the start typed in the field: up to 1,001 decoded bytes, escapes for
 // codes without a character. A start too large to read is logged; the text is then empty.

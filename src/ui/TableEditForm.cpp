@@ -21,6 +21,7 @@
 
 #include "tools/CellGlyphs.h"
 #include "tools/TableEdit.h"
+#include "tools/TableGrid.h"
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 #include "workspace/Log.h"
@@ -43,22 +44,12 @@ class TableEditPreviewBatch {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-constexpr int kGridLeft = 720 / kTwipsPerPixel;
-constexpr int kGridTop = 480 / kTwipsPerPixel;
-constexpr int kCellPitchX = 360 / kTwipsPerPixel;
-constexpr int kCellPitchY = 240 / kTwipsPerPixel;
-constexpr int kShiftButtonWidth = 21;
-// The program text of what the user typed or dropped, the control pictures read back
-// as their codes; nothing when a character has no place in the code page.
+QRect RectOf(const GridBox& box) {
+  return QRect(box.x, box.y, box.width, box.height);
+}
+
 std::optional<Text> TypedText(const QString& s) {
-  Text out;
-  for (char32_t c : s.toUcs4()) {
-    const auto byte = ByteOfCellGlyph(c);
-    if (!byte) return std::nullopt;
-    out += static_cast<char>(*byte);
-  }
-  return out;
+  return TextOfCellGlyphs(s.toStdU32String());
 }
 
 // Keeps a cell to one character of the code page.
@@ -73,24 +64,19 @@ class CellValidator : public QValidator {
 // The row or column headings, each centred on its row or column of cells.
 class GridHeadings : public QLabel {
  public:
-  GridHeadings(const QString& caption, Qt::Orientation orientation, int pitch, QWidget* parent)
-      : QLabel(caption, parent), orientation_(orientation), pitch_(pitch) {}
+  GridHeadings(const QString& caption, bool columns, QWidget* parent) : QLabel(caption, parent), columns_(columns) {}
 
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));
     const QStringList items = text().split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
-    for (int i = 0; i < items.size(); ++i) {
-      const QRect place = orientation_ == Qt::Horizontal ? QRect(i * pitch_, 0, pitch_, height())
-                                                         : QRect(0, i * pitch_, width(), pitch_);
-      painter.drawText(place, Qt::AlignCenter, items[i]);
-    }
+    for (int i = 0; i < items.size(); ++i)
+      painter.drawText(RectOf(GridHeadingSlot(columns_, i, columns_ ? height() : width())), Qt::AlignCenter, items[i]);
   }
 
  private:
-  Qt::Orientation orientation_;
-  int pitch_;
+  bool columns_;
 };
 
 CellKey KeyOf(int key) {
@@ -149,7 +135,7 @@ TableEditForm::TableEditForm(Workspace& ws, QWidget* parent) : QWidget(parent, Q
   setFont(FontOf("Courier New", QFont::TypeWriter, 8.25));
   // Captions in the monospaced window font would not fit the buttons of the grid's width.
   buttonFont_ = FontOf("MS Sans Serif", QFont::SansSerif, 8.25);
-  resize(10410 / kTwipsPerPixel, 7290 / kTwipsPerPixel);
+  resize(Twips(10410), Twips(7290));
   buildControls();
   buildButtons();
   buildLayout();
@@ -170,15 +156,14 @@ void TableEditForm::buildControls() {
   // its ends, that the window's layout places as one control.
   gridPanel_ = new QWidget(this);
   gridPanel_->setObjectName("GridPanel");
-  gridPanel_->setFixedSize(kGridLeft + 16 * kCellPitchX + 2 + kShiftButtonWidth, kGridTop + 16 * kCellPitchY + 1);
+  gridPanel_->setFixedSize(RectOf(GridPanelBox()).size());
   auto* columns = new GridHeadings("-0   -1    -2   -3   -4   -5    -6   -7    -8   -9  -A   -B   -C   -D   -E   -F",
-                                   Qt::Horizontal, kCellPitchX, gridPanel_);
+                                   true, gridPanel_);
   columns->setObjectName("Label2_1");
-  columns->setGeometry(kGridLeft, kGridTop - kCellPitchY, 16 * kCellPitchX, kCellPitchY);
-  auto* rows = new GridHeadings("0-\n1-\n2-\n3-\n4-\n5-\n6-\n7-\n8-\n9-\nA-\nB-\nC-\nD-\nE-\nF-", Qt::Vertical,
-                                kCellPitchY, gridPanel_);
+  columns->setGeometry(RectOf(GridColumnHeadingsBox()));
+  auto* rows = new GridHeadings("0-\n1-\n2-\n3-\n4-\n5-\n6-\n7-\n8-\n9-\nA-\nB-\nC-\nD-\nE-\nF-", false, gridPanel_);
   rows->setObjectName("Label2_0");
-  rows->setGeometry(kGridLeft - 22, kGridTop, 22, 16 * kCellPitchY);
+  rows->setGeometry(RectOf(GridRowHeadingsBox()));
 
   // The one-pixel gaps between the cells show this as the grid's lines.
   auto* lines = new QWidget(gridPanel_);
@@ -187,7 +172,7 @@ void TableEditForm::buildControls() {
   QPalette linesPalette = lines->palette();
   linesPalette.setColor(QPalette::Window, linesPalette.color(QPalette::Mid));
   lines->setPalette(linesPalette);
-  lines->setGeometry(kGridLeft - 1, kGridTop - 1, 16 * kCellPitchX + 1, 16 * kCellPitchY + 1);
+  lines->setGeometry(RectOf(GridLinesBox()));
 
   const QFont cellFont = FontOf("Courier New", QFont::TypeWriter, 9.75, true);
   for (int k = 0; k < kTableCodes; ++k) {
@@ -199,8 +184,7 @@ void TableEditForm::buildControls() {
     cell->setTextMargins(0, 0, 0, 0);
     cell->setMaxLength(1);
     cell->setValidator(new CellValidator(cell));
-    cell->setGeometry(kGridLeft + (k % 16) * kCellPitchX, kGridTop + (k / 16) * kCellPitchY, kCellPitchX - 1,
-                      kCellPitchY - 1);
+    cell->setGeometry(RectOf(GridCellBox(k)));
     cell->installEventFilter(this);
     connect(cell, &QLineEdit::textChanged, this, [this, k] { Text1_Change(k); });
     Text1_[static_cast<size_t>(k)] = cell;
@@ -271,15 +255,14 @@ QPushButton* TableEditForm::addButton(const char* name, const char* caption, con
 }
 
 void TableEditForm::buildButtons() {
-  addButton("btnShiftLeft", "<", "Подвинуть все символы влево", QRect(2, kGridTop - 1, kShiftButtonWidth, 18), [this] {
+  addButton("btnShiftLeft", "<", "Подвинуть все символы влево", RectOf(GridShiftLeftBox()), [this] {
     ShiftTableLeft(ws_);
     doShowTable();
   });
-  addButton("btnShiftRight", ">", "Подвинуть все символы вправо",
-            QRect(kGridLeft + 16 * kCellPitchX + 2, kGridTop + 15 * kCellPitchY - 1, kShiftButtonWidth, 18), [this] {
-              ShiftTableRight(ws_);
-              doShowTable();
-            });
+  addButton("btnShiftRight", ">", "Подвинуть все символы вправо", RectOf(GridShiftRightBox()), [this] {
+    ShiftTableRight(ws_);
+    doShowTable();
+  });
   addButton("btnShowPreview", "Show Dump", nullptr, QRect(), [this] { ShowDumpPreview(); });
 
   addButton("btnRevertTable", "Revert table", "Обновить данные на форме редактора таблиц", QRect(),
@@ -510,12 +493,12 @@ void TableEditForm::EditTableComments_Change() {
   if (!fixed) return;
   // The caret stays after the same character, each "=" before it having grown.
   const int caret = EditTableComments_->textCursor().position();
-  const int grown = static_cast<int>(before.left(caret).count('=')) * (static_cast<int>(W(" равно").size()) - 1);
+  const int moved = CaretAfterCommentsCheck(caret, static_cast<int>(before.left(caret).count('=')));
   QString shown = toQString(*fixed);
   shown.replace("\r\n", "\n");
   EditTableComments_->setPlainText(shown);
   QTextCursor cursor = EditTableComments_->textCursor();
-  cursor.setPosition(std::min(caret + grown, static_cast<int>(shown.size())));
+  cursor.setPosition(std::min(moved, static_cast<int>(shown.size())));
   EditTableComments_->setTextCursor(cursor);
 }
 

@@ -1,8 +1,9 @@
-#include "tools/TableEdit.h"
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ToolsTestHelpers.h"
+#include "tools/TableEdit.h"
 
 namespace {
 
@@ -155,10 +156,9 @@ TEST(TableEditChecks, ChecksReadTheTableCaseSensitively) {
   EXPECT_EQ(b.host.log.back(), W("Закончили проверку. Все русские символы есть в таблице"));
   const size_t from = b.host.log.size();
   CheckEngLetters(b.ws);
-  EXPECT_EQ(LogSince(b.host, from),
-            (std::vector<Text>{W("Начинаем проверку наличия английских символов в таблице"),
-                               W("Символ (q) в таблице не найден"),
-                               W("Закончили проверку. В таблице чего-то не хватает :-)")}));
+  EXPECT_EQ(LogSince(b.host, from), (std::vector<Text>{W("Начинаем проверку наличия английских символов в таблице"),
+                                                       W("Символ (q) в таблице не найден"),
+                                                       W("Закончили проверку. В таблице чего-то не хватает :-)")}));
 }
 
 TEST(TableEditCells, FactsForEmptySpaceAndLetters) {
@@ -193,6 +193,15 @@ TEST(TableEditComments, EqualsSignsAreReplacedAndLoggedOnce) {
   // The field changes once more with the replacement, and that run finds nothing.
   EXPECT_FALSE(CheckTableComments(b.ws, *fixed));
   EXPECT_EQ(b.host.log.size(), from + 1);
+  // Wherever the caret stood, it stands before the checked rest of the text.
+  const auto checked = [&b](const Text& text) { return CheckTableComments(b.ws, text).value_or(text); };
+  const Text typed = "=a==b=c";
+  for (int caret = 0; caret <= static_cast<int>(typed.size()); ++caret) {
+    const int equals = static_cast<int>(std::count(typed.begin(), typed.begin() + caret, '='));
+    EXPECT_EQ(checked(typed).substr(static_cast<size_t>(CaretAfterCommentsCheck(caret, equals))),
+              checked(typed.substr(static_cast<size_t>(caret))))
+        << caret;
+  }
 }
 
 TEST(TableEditSearch, SpaceSearchFindsTheCodeAmongFreeOnesAndMergesIt) {
