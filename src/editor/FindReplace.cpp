@@ -87,3 +87,10 @@ int FindAndDelete(Workspace& ws, const Text& findWhat, bool caseSense) {
   ResetEditState(ws.Editor);
   return deleted;
 }
+
+std::optional<Text> FindWhatOfRow(const Workspace& ws, int row) {
+  if (row < 0 || static_cast<size_t>(row) >= ws.PerevodArray.size()) return std::nullopt;
+  const Text& entry = ws.PerevodArray[static_cast<size_t>(row)];
+  const PerevodLineParts parts = ParsePerevodLine(entry);
+  return parts.hasSeparator ? Text(parts.text) : entry;
+}

@@ -77,6 +77,10 @@ bool StartEdit(Workspace& ws, int listIndex) {
   return true;
 }
 
+CaretView CaretViewOf(const EditorState& st, int caret, int selectedLength) {
+  return {caret, static_cast<std::int64_t>(st.OrigTextLength) - caret, selectedLength};
+}
+
 std::int32_t EncodedLength(const Workspace& ws, const Text& text) {
   if (!ws.TableExtended) return Length(text);
   const size_t bytes = EntryCodec(ws).encode(text).bytes.size();

@@ -57,6 +57,17 @@ int FillTheListBox(Workspace& ws, const std::function<void(int begin, int end)>&
   return last + 1;
 }
 
+std::vector<int> AscendingRows(std::vector<int> rows) {
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+std::optional<int> RowAfterRefill(int row, int listCount) {
+  if (row < 0 || listCount <= 0) return std::nullopt;
+  return std::min(row, listCount - 1);
+}
+
 bool ConfirmRowsCommand(Workspace& ws, size_t selectedCount, const Text& question) {
   if (selectedCount == 1) return true;
   return ws.host->message(question, Buttons::OkCancel, Icon::None) == Answer::Ok;

@@ -11,6 +11,14 @@
 // The list control holds at most this many lines.
 inline constexpr int kListLimit = 32767;
 
+// The selection as the commands take it: the list's selected indexes in whatever order
+// the control gives them, ascending and each once.
+std::vector<int> AscendingRows(std::vector<int> rows);
+
+// The line to make current again after the list was filled anew, possibly shorter:
+// `row`, or the last line when it is gone. Nothing with no line before or none now.
+std::optional<int> RowAfterRefill(int row, int listCount);
+
 // The message about the list limit.
 void warning32k(Workspace& ws);
 

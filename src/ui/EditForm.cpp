@@ -14,9 +14,9 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cmath>
 
+#include "editor/FindReplace.h"
 #include "editor/KeyCodes.h"
 #include "editor/LineEdit.h"
 #include "editor/ListCommands.h"
@@ -332,8 +332,9 @@ void EditForm::RefreshFormValues() {
   originalString_->setText(toQString(st_.OrigText));
   origStringLength_->setText(Num(st_.OrigTextLength));
   writeTranslationBox(st_.EditText);
-  cursorPosition_->setText(Num(translationBox_->cursorPosition()));
-  leftTillEol_->setText(Num(st_.OrigTextLength - translationBox_->cursorPosition()));
+  const CaretView caret = caretView();
+  cursorPosition_->setText(Num(caret.caret));
+  leftTillEol_->setText(Num(caret.leftTillEol));
   updateFitRoom();
 }
 
@@ -369,7 +370,7 @@ void EditForm::DeleteSelectedLines() {
   FillTheListBox();
   RefreshFormValues();
   perevodList_->setFocus();
-  setCurrentRowAfterShrink(remembered);
+  restoreCurrentRow(remembered);
 }
 
 void EditForm::UcaseSelectedLines(const Text& caseText) {
@@ -400,7 +401,7 @@ void EditForm::ShiftLineRightMacro() {
 void EditForm::translationRebuilt(int previousRow) {
   FillTheListBox();
   RefreshFormValues();
-  setCurrentRowAfterShrink(previousRow);
+  restoreCurrentRow(previousRow);
 }
 
 int EditForm::currentListRow() const {
@@ -445,7 +446,7 @@ void EditForm::TranslationBox_Change(const QString& text) {
   st_.EditText = fromQString(text).value_or(st_.EditText);
   st_.EditTextLength = EncodedLength(ws_, st_.EditText);
   perStringLength_->setText(Num(st_.EditTextLength));
-  leftTillEol_->setText(Num(st_.OrigTextLength - translationBox_->cursorPosition()));
+  leftTillEol_->setText(Num(caretView().leftTillEol));
   updateFitStatus();
   RecordUndo(st_, st_.EditText);
 }
@@ -522,12 +523,7 @@ void EditForm::menuFindAndReplace() {
                       [this](int previousRow) { translationRebuilt(previousRow); }};
     findForm_ = new FindForm(ws_, this, std::move(list));
   }
-  const int row = perevodList_->currentRow();
-  if (row >= 0 && static_cast<size_t>(row) < ws_.PerevodArray.size()) {
-    const Text& entry = ws_.PerevodArray[static_cast<size_t>(row)];
-    const PerevodLineParts parts = ParsePerevodLine(entry);
-    findForm_->setFindWhat(parts.hasSeparator ? Text(parts.text) : entry);
-  }
+  if (const auto findWhat = FindWhatOfRow(ws_, perevodList_->currentRow())) findForm_->setFindWhat(*findWhat);
   findForm_->show();
   findForm_->raise();
   findForm_->activateWindow();
@@ -611,11 +607,15 @@ bool EditForm::translationKeyDown(const QKeyEvent& key) {
   return false;
 }
 
+CaretView EditForm::caretView() const {
+  return CaretViewOf(st_, translationBox_->cursorPosition(), static_cast<int>(translationBox_->selectedText().size()));
+}
+
 void EditForm::updateCaretLabels() {
-  const int caret = translationBox_->cursorPosition();
-  cursorPosition_->setText(Num(caret));
-  leftTillEol_->setText(Num(st_.OrigTextLength - caret));
-  selectedTextLen_->setText(Num(translationBox_->selectedText().size()));
+  const CaretView caret = caretView();
+  cursorPosition_->setText(Num(caret.caret));
+  leftTillEol_->setText(Num(caret.leftTillEol));
+  selectedTextLen_->setText(Num(caret.selected));
 }
 
 // ---------------------------------------------------------------------------------
@@ -649,18 +649,14 @@ void EditForm::alignRuler() {
   ruler_->setIndent(contents.x() + translationBox_->textMargins().left() + kLineEditTextMargin);
 }
 
-void EditForm::setCurrentRowAfterShrink(int row) {
-  const int count = perevodList_->count();
-  if (row < 0 || count == 0) return;
-  perevodList_->setCurrentRow(std::min(row, count - 1));
+void EditForm::restoreCurrentRow(int row) {
+  if (const auto current = RowAfterRefill(row, perevodList_->count())) perevodList_->setCurrentRow(*current);
 }
 
 std::vector<int> EditForm::selectedRows() const {
   std::vector<int> rows;
   for (const QModelIndex& index : perevodList_->selectionModel()->selectedIndexes()) rows.push_back(index.row());
-  std::sort(rows.begin(), rows.end());
-  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
-  return rows;
+  return AscendingRows(std::move(rows));
 }
 
 Text EditForm::fieldText() const {

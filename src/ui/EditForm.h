@@ -11,6 +11,7 @@
 
 #include "workspace/Workspace.h"
 
+struct CaretView;
 class FindForm;
 class MainForm;
 class QAction;
@@ -78,6 +79,7 @@ class EditForm : public QMainWindow {
 
   bool listKeyDown(int keyCode, int shift);
   bool translationKeyDown(const QKeyEvent& key);
+  CaretView caretView() const;
   void updateCaretLabels();
   // The fit status: the room is taken when the line's address changes, the need on
   // every change of the text.
@@ -85,7 +87,7 @@ class EditForm : public QMainWindow {
   void updateFitStatus();
   void applyLengthLimit();
   void alignRuler();
-  void setCurrentRowAfterShrink(int row);
+  void restoreCurrentRow(int row);
   std::vector<int> selectedRows() const;
   Text fieldText() const;
   void writeTranslationBox(const Text& text);

@@ -60,6 +60,15 @@ TEST(FindAndReplace, EveryOccurrenceOnceAndOnlyInTexts) {
   EXPECT_TRUE(b.host.progressCalls.size() > 0);
 }
 
+// The text after the first space, not the editor's split: a zero address is cut off too.
+TEST(FindWhatOfRow, TextAfterTheFirstSpaceOrTheWholeLine) {
+  FindBench b({"1000 Hello  you", "NoSpace", "0 zero", " lead", "abc def"});
+  const std::optional<Text> expected[] = {"Hello  you", "NoSpace", "zero", "lead", "def"};
+  for (int row = 0; row < 5; ++row) EXPECT_EQ(FindWhatOfRow(b.ws, row), expected[row]) << row;
+  EXPECT_FALSE(FindWhatOfRow(b.ws, -1));
+  EXPECT_FALSE(FindWhatOfRow(b.ws, 5));
+}
+
 TEST(FindAndDelete, RemovesMatchingAndEmptyLines) {
   FindBench b({"10 Hello", "", "30 Bye", "bye"});
   EXPECT_EQ(FindAndDelete(b.ws, "bye", false), 1);

@@ -60,6 +60,16 @@ TEST(FillTheListBox, StopsAtTheFirstEmptyEntry) {
   EXPECT_TRUE(none.host.messages.empty());
 }
 
+TEST(ListSelection, AscendingOnceAndTheCurrentLineKeptWithinTheRefilledList) {
+  EXPECT_EQ(AscendingRows({7, 2, 7, 0, 2}), (std::vector<int>{0, 2, 7}));
+  EXPECT_TRUE(AscendingRows({}).empty());
+  const struct {
+    int row, count;
+    std::optional<int> current;
+  } cases[] = {{3, 10, 3}, {9, 10, 9}, {10, 10, 9}, {12, 4, 3}, {0, 1, 0}, {-1, 10, {}}, {0, 0, {}}, {5, 0, {}}};
+  for (const auto& c : cases) EXPECT_EQ(RowAfterRefill(c.row, c.count), c.current) << c.row << " " << c.count;
+}
+
 TEST(ConfirmRowsCommand, AsksUnlessExactlyOneLine) {
   ListBench b;
   EXPECT_TRUE(ConfirmRowsCommand(b.ws, 1, W("Удалить выденные строки?")));
