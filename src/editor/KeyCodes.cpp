@@ -64,6 +64,10 @@ ListKeyCommand ListKeyCommandOf(int keyCode, int modifiers) {
   }
 }
 
-bool IsUndoKey(int keyCode, int modifiers) {
-  return keyCode == 90 && modifiers == kCtrlAlone;
+FieldKeyAction FieldKeyOf(int keyCode, int modifiers, bool release, bool autoRepeat) {
+  constexpr int kEnter = 13, kZ = 90;
+  if (keyCode == kEnter) return release ? FieldKeyAction::None : FieldKeyAction::Commit;
+  if (keyCode != kZ || modifiers != kCtrlAlone) return FieldKeyAction::None;
+  if (!release) return FieldKeyAction::Swallow;
+  return autoRepeat ? FieldKeyAction::Swallow : FieldKeyAction::Undo;
 }

@@ -25,5 +25,10 @@ enum class ListKeyCommand {
 };
 ListKeyCommand ListKeyCommandOf(int keyCode, int modifiers);
 
-// Ctrl+Z, Ctrl alone: one undo step of the edit field.
-bool IsUndoKey(int keyCode, int modifiers);
+// What a key does in the edit field as it goes down (press) or comes up (release).
+// Enter commits on the press. Ctrl+Z (Ctrl alone at the release) takes one undo step
+// on the release, and a key held down takes it once: the repeats a held key sends are
+// not releases. Its presses are kept from the field, whose own undo would know nothing
+// of the edit's history.
+enum class FieldKeyAction { None, Commit, Undo, Swallow };
+FieldKeyAction FieldKeyOf(int keyCode, int modifiers, bool release, bool autoRepeat);

@@ -559,11 +559,7 @@ bool EditForm::eventFilter(QObject* watched, QEvent* event) {
     label8_->setText(QStringLiteral("KeyDown %1 %2").arg(code).arg(shift));
     return listKeyDown(code, shift);
   }
-  if (watched == translationBox_) {
-    if (press) return translationKeyDown(*key);
-    updateCaretLabels();
-    return false;
-  }
+  if (watched == translationBox_) return translationKey(*key, release);
   if (watched == addressInRom_ && press && IsEnter(key->key())) {
     translationBox_->setFocus();
     return true;
@@ -592,19 +588,18 @@ bool EditForm::listKeyDown(int keyCode, int shift) {
   return false;
 }
 
-bool EditForm::translationKeyDown(const QKeyEvent& key) {
-  updateCaretLabels();
-  if (IsEnter(key.key())) {
+// The labels show the state before a key as it goes down, and after it as it comes up.
+bool EditForm::translationKey(const QKeyEvent& key, bool release) {
+  if (!release) updateCaretLabels();
+  const FieldKeyAction action = FieldKeyOf(VirtualKey(key), ModifierValue(key), release, key.isAutoRepeat());
+  if (action == FieldKeyAction::Commit) {
     runGuarded([this] { EditText2PerevodArray(); });
     perevodList_->setFocus();
-    return true;
-  }
-  // The field's own undo would know nothing of the edit's history; ours replaces it.
-  if (IsUndoKey(VirtualKey(key), ModifierValue(key))) {
+  } else if (action == FieldKeyAction::Undo) {
     menuUnDo();
-    return true;
   }
-  return false;
+  if (release) updateCaretLabels();
+  return action != FieldKeyAction::None;
 }
 
 CaretView EditForm::caretView() const {

@@ -78,7 +78,7 @@ class EditForm : public QMainWindow {
   void menuSetFont(Text Workspace::*name, int Workspace::*size, void (EditForm::*apply)());
 
   bool listKeyDown(int keyCode, int shift);
-  bool translationKeyDown(const QKeyEvent& key);
+  bool translationKey(const QKeyEvent& key, bool release);
   CaretView caretView() const;
   void updateCaretLabels();
   // The fit status: the room is taken when the line's address changes, the need on

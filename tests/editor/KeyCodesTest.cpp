@@ -44,11 +44,30 @@ TEST(ListKeyCommandOf, CtrlKeysNeedCtrlAloneOthersTakeAnyModifier) {
       {85, none, C::UpperCase},  {118, shift, C::FindLine},     {90, ctrl, C::None},
   };
   for (const auto& c : cases) EXPECT_EQ(ListKeyCommandOf(c.key, c.modifiers), c.command) << c.key << " " << c.modifiers;
-  EXPECT_TRUE(IsUndoKey(90, ctrl));
-  EXPECT_FALSE(IsUndoKey(90, ctrlShift));
-  EXPECT_FALSE(IsUndoKey(89, ctrl));
   EXPECT_EQ(ModifierValue(true, true, true), 7);
   EXPECT_EQ(ModifierValue(false, true, false), 2);
+}
+
+// Enter acts as it goes down, Ctrl+Z as it comes up and only once however long it is
+// held; a held key's repeats come as releases and presses marked as repeats.
+TEST(FieldKeyOf, EnterOnThePressUndoOnTheOneRealRelease) {
+  using A = FieldKeyAction;
+  const int none = 0, shift = 1, ctrl = 2, ctrlShift = 3, ctrlAlt = 6;
+  const struct {
+    int key, modifiers;
+    bool release, repeat;
+    A action;
+  } cases[] = {
+      {90, ctrl, true, false, A::Undo},     {90, ctrl, false, false, A::Swallow},
+      {90, ctrl, false, true, A::Swallow},  {90, ctrl, true, true, A::Swallow},
+      {90, none, true, false, A::None},     {90, ctrlShift, true, false, A::None},
+      {90, ctrlAlt, false, false, A::None}, {89, ctrl, true, false, A::None},
+      {13, none, false, false, A::Commit},  {13, ctrlShift, false, true, A::Commit},
+      {13, none, true, false, A::None},     {65, shift, false, false, A::None},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FieldKeyOf(c.key, c.modifiers, c.release, c.repeat), c.action)
+        << c.key << " " << c.modifiers << " " << c.release << " " << c.repeat;
 }
 
 }  // namespace

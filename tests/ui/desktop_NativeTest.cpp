@@ -56,6 +56,36 @@ TEST(RussianLayout, CtrlKeysOfTheListAndTheFieldWorkByTheirPhysicalKey) {
   EXPECT_EQ(b.fieldText(), QString::fromUtf8("ж"));
 }
 
+// Ctrl+Z undoes as the key comes up, once for a key held down through its repeats; the
+// menu item takes one step of its own.
+TEST(RussianLayout, UndoActsOnTheReleaseOnceHoweverLongTheKeyIsHeld) {
+  EditorGuiBench b({"1000 abcd"});
+  b.open();
+  b.startEdit(0);
+  b.clearField();
+  b.type(b.field(), QString::fromUtf8("жклм"));
+  const auto send = [&](QEvent::Type type, Qt::KeyboardModifiers mods, bool repeat) {
+    QKeyEvent event(type, QString::fromUtf8("Я")[0].unicode(), mods, QString::fromUtf8("я"), repeat);
+    QApplication::sendEvent(b.field(), &event);
+  };
+  send(QEvent::KeyPress, Qt::ControlModifier, false);
+  EXPECT_EQ(b.fieldText(), QString::fromUtf8("жклм"));
+  for (int i = 0; i < 5; ++i) {
+    send(QEvent::KeyRelease, Qt::ControlModifier, true);
+    send(QEvent::KeyPress, Qt::ControlModifier, true);
+  }
+  EXPECT_EQ(b.fieldText(), QString::fromUtf8("жклм"));
+  send(QEvent::KeyRelease, Qt::ControlModifier, false);
+  EXPECT_EQ(b.fieldText(), QString::fromUtf8("жкл"));
+  EXPECT_EQ(b.label("CursorPositionInTranslationText"), "3");  // the labels show the state after the key
+  // Ctrl let go first: the key comes up alone and does nothing.
+  send(QEvent::KeyPress, Qt::ControlModifier, false);
+  send(QEvent::KeyRelease, Qt::NoModifier, false);
+  EXPECT_EQ(b.fieldText(), QString::fromUtf8("жкл"));
+  b.action("menuUnDo")->trigger();
+  EXPECT_EQ(b.fieldText(), QString::fromUtf8("жк"));
+}
+
 // The real host: dialogs are answered as they come up, noting the window each was
 // shown over.
 struct RealHostBench {
