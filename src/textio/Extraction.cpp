@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -42,6 +43,35 @@ class ChunkedReport {
       used_ += piece;
       bytes += piece;
       length -= piece;
+    }
+  }
+  // A string of entries, each byte that is a code alone from its small table, the rest
+  // through the codec.
+  template <class Codec, class Lone>
+  void entries(const unsigned char* bytes, size_t length, const Codec& codec, const Lone& lone) {
+    static_assert(kSlack >= sizeof(std::uint64_t));
+    size_t at = 0;
+    // While the buffer has room for the longest lone texts of the rest, no check per byte.
+    if (used_ + length * sizeof(std::uint64_t) + kSlack <= kSize) {
+      char* out = buffer_.data() + used_;
+      for (; at < length && lone.length[bytes[at]] != 0; ++at) {
+        std::memcpy(out, &lone.text[bytes[at]], sizeof(std::uint64_t));
+        out += lone.length[bytes[at]];
+      }
+      used_ = static_cast<size_t>(out - buffer_.data());
+    }
+    while (at < length) {
+      if (used_ + kSlack > kSize) flush();
+      const unsigned char b = bytes[at];
+      if (lone.length[b] != 0) {
+        std::memcpy(buffer_.data() + used_, &lone.text[b], sizeof(std::uint64_t));
+        used_ += lone.length[b];
+        ++at;
+        continue;
+      }
+      const auto m = codec.decodeAt(bytes + at, length - at);
+      append(codec.text(m.entry));
+      at += m.length;
     }
   }
   // Text already decoded, in pieces when it is long.
@@ -145,6 +175,26 @@ class ReportLines {
   std::int64_t nextReport_ = 0;
 };
 
+// The bytes that decode alone (a whole code that begins no longer one and ends no
+// string) with a short text: most bytes of most tables. The scan and the writer take
+// them from these tables instead of walking the codec's tree; the rest go through it.
+struct LoneBytes {
+  explicit LoneBytes(const EntryCodec& codec) {
+    for (size_t b = 0; b < 256; ++b) {
+      const int entry = codec.loneByteEntry(static_cast<unsigned char>(b));
+      if (entry < 0 || codec.ends(entry) || codec.text(entry).size() > sizeof(std::uint64_t) ||
+          codec.chars(entry) > UINT8_MAX)
+        continue;
+      chars[b] = static_cast<std::uint8_t>(codec.chars(entry));
+      length[b] = static_cast<std::uint8_t>(codec.text(entry).size());
+      std::memcpy(&text[b], codec.text(entry).data(), length[b]);
+    }
+  }
+  std::array<std::uint8_t, 256> chars{};   // 0: not such a byte
+  std::array<std::uint8_t, 256> length{};  // of its text
+  std::array<std::uint64_t, 256> text{};   // the text's bytes, zero-padded
+};
+
 std::array<char, 256> DecodeTable(const Text& lookup) {
   std::array<char, 256> decode{};
   for (size_t code = 0; code < 256 && code < lookup.size(); ++code) decode[code] = lookup[code];
@@ -201,23 +251,37 @@ void ExtractionReport(std::string_view image, const EntryCodec& codec, int minCh
   const auto minimum = static_cast<std::int64_t>(std::max(minChars, 1));
   size_t start = 0;
   std::int64_t chars = -1;  // -1: no string open
+  size_t at = 0;            // the scan has decoded every byte before this one
   // A string's text is decoded a second time only when it is written: most runs of a
   // ROM are too short to be.
+  const LoneBytes lone(codec);
   const auto close = [&](size_t end) {
     if (chars >= minimum)
-      report.line(start, end, [&](ChunkedReport& out) { codec.appendString(image, start, end, out); });
+      report.line(start, end, [&](ChunkedReport& out) { out.entries(bytes + start, end - start, codec, lone); });
     chars = -1;
   };
-  // Strings begin only at bytes that begin a code; the stretches between those are
-  // skipped by the bit mask search of the one-byte extraction, not decoded byte by byte.
-  std::array<bool, 256> mayStart{};
-  for (size_t b = 0; b < 256; ++b) mayStart[b] = codec.mayStartCode(static_cast<unsigned char>(b));
-  TextRunFinder runs(image, mayStart, 1);
-  size_t at = 0;
-  runs.forEachRun([&](size_t runStart, size_t runEnd) {
+  // Decodes from the run [runStart, runEnd) (a whole run of bytes that begin codes) on, as far as a string still open
+  // goes past it (a code's later bytes, further entries).
+  const auto scan = [&](size_t runStart, size_t runEnd) {
     at = std::max(at, runStart);
-    // Past the run's end only a string still open goes on (a code's later bytes).
     while (at < n && (at < runEnd || chars >= 0)) {
+      if (at < runEnd && lone.chars[bytes[at]] != 0) {
+        // In locals: the compiler cannot keep what the lambda captures in registers.
+        const std::uint8_t* weight = lone.chars.data();
+        const unsigned char* p = bytes + at;
+        const unsigned char* const end = bytes + runEnd;
+        if (chars < 0) {
+          start = at;
+          chars = 0;
+        }
+        std::int64_t count = chars;
+        for (; p < end && weight[*p] != 0; ++p) count += weight[*p];
+        chars = count;
+        at = static_cast<size_t>(p - bytes);
+        // Runs are whole: the byte after one begins no code, so the string ends here.
+        if (at == runEnd) return close(at);
+        continue;
+      }
       const EntryCodec::Match m = codec.decodeAt(bytes + at, n - at);
       if (m.entry < 0) {
         if (chars >= 0) close(at);
@@ -232,7 +296,60 @@ void ExtractionReport(std::string_view image, const EntryCodec& codec, int minCh
       at += m.length;
       if (codec.ends(m.entry)) close(at);
     }
+  };
+  // Strings begin only at bytes that begin a code. A run of such bytes that are all lone
+  // is one string, entered afresh (only a longer code carries the scan over a gap), so a
+  // run too short to hold minChars characters through its lone bytes cannot give a line
+  // unless it has another code's first byte: only the long runs come from the bit mask
+  // search, and the short ones with such a byte from a plain look at the gaps between.
+  std::array<bool, 256> mayStart{};
+  std::array<bool, 256> other{};  // begins a code but is not lone
+  std::uint8_t mostChars = 0;
+  bool anyOther = false;
+  for (size_t b = 0; b < 256; ++b) {
+    mayStart[b] = codec.mayStartCode(static_cast<unsigned char>(b));
+    other[b] = mayStart[b] && lone.chars[b] == 0;
+    anyOther = anyOther || other[b];
+    mostChars = std::max(mostChars, lone.chars[b]);
+  }
+  const size_t shortest = mostChars == 0 ? 1 : static_cast<size_t>((minimum + mostChars - 1) / mostChars);
+  TextRunFinder others(image, other, 1);
+  const auto scanGap = [&](size_t gapEnd) {
+    if (!anyOther || shortest == 1) return;
+    for (size_t p = others.next(at); p < gapEnd; p = others.next(std::max(at, p + 1))) {
+      size_t runStart = p;
+      while (runStart > at && mayStart[bytes[runStart - 1]]) --runStart;
+      size_t runEnd = p + 1;
+      while (runEnd < n && mayStart[bytes[runEnd]]) ++runEnd;
+      scan(runStart, runEnd);
+    }
+  };
+  TextRunFinder runs(image, mayStart, shortest);
+  // Most tables give every lone byte the same number of characters: a run's count is
+  // then its length times that.
+  std::uint8_t sameChars = mostChars;
+  for (size_t b = 0; b < 256; ++b)
+    if (lone.chars[b] != 0 && lone.chars[b] != mostChars) sameChars = 0;
+  size_t nextOther = anyOther ? others.next(0) : n;  // the first not-lone code byte at or after `at`
+  runs.forEachRun([&](size_t runStart, size_t runEnd) {
+    if (nextOther < at) nextOther = others.next(at);
+    if (at <= runStart && nextOther >= runEnd) {
+      // Nothing but lone bytes up to the run's end: the run is one string.
+      std::int64_t count = 0;
+      if (sameChars != 0) {
+        count = static_cast<std::int64_t>(sameChars) * static_cast<std::int64_t>(runEnd - runStart);
+      } else {
+        for (size_t k = runStart; k < runEnd; ++k) count += lone.chars[bytes[k]];
+      }
+      start = runStart;
+      chars = count;
+      at = runEnd;
+      return close(runEnd);
+    }
+    scanGap(runStart);
+    scan(runStart, runEnd);
   });
+  scanGap(n);
   if (chars >= 0) close(n);
   report.finish();
 }

@@ -5,6 +5,7 @@
 // from a bit mask of the text bytes, 64 bytes to a word. The mask is made a block at a
 // time just ahead of the search, so the bytes of a run are still in the cache when its
 // line is written.
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -21,6 +22,9 @@ class TextRunFinder {
   // as offsets, in ascending order.
   template <class OnRun>
   void forEachRun(OnRun&& onRun);
+
+  // The first text byte at or after `from`, or the image size when there is none.
+  size_t next(size_t from);
 
   // Most tables give characters to a few blocks of codes (the ASCII letters, a Cyrillic
   // block); those are tested 16 bytes at a time, other tables byte by byte.
@@ -64,6 +68,17 @@ inline size_t TextRunFinder::runEnd(size_t from) {
   while (gaps == 0) gaps = ~word(++w);  // the zero word at the end stops this
   const size_t end = 64 * w + static_cast<size_t>(std::countr_zero(gaps));
   return end < size_ ? end : size_;
+}
+
+inline size_t TextRunFinder::next(size_t from) {
+  if (from >= size_) return size_;
+  size_t w = from / 64;
+  std::uint64_t bits = word(w) & (~std::uint64_t{0} << (from % 64));
+  while (bits == 0) {
+    if (++w == mask_.size()) return size_;
+    bits = word(w);
+  }
+  return std::min(size_, 64 * w + static_cast<size_t>(std::countr_zero(bits)));
 }
 
 template <class OnRun>

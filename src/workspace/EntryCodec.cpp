@@ -69,6 +69,7 @@ void EntryCodec::add(Item item) {
   items_.push_back(std::move(item));
   slot = static_cast<std::int32_t>(items_.size());
   addText(static_cast<std::int32_t>(items_.size() - 1));
+  longestText_ = std::max(longestText_, items_.back().text.size());
 }
 
 std::int32_t EntryCodec::textChild(std::int32_t node, unsigned char c) const {
@@ -98,20 +99,28 @@ void EntryCodec::addText(std::int32_t item) {
 }
 
 EntryCodec::Encoded EntryCodec::encode(std::string_view text) const {
-  // cost[i]: the fewest bytes for text[i..]; step[i]: how many characters the chosen
-  // piece at i takes, and item[i] which entry it is (-1 an escape, -2 unknown). Walking
-  // from the end lets each position pick, among its cheapest continuations, the
-  // longest entry text; the cheapest item of one text is the lowest code.
+  // cost(i): the fewest bytes for text[i..]; item[i]: the piece chosen at i (an entry,
+  // kEscape or kUnknown), which also gives how many characters it takes. Walking from
+  // the end lets each position pick, among its cheapest continuations, the longest
+  // entry text; the cheapest item of one text is the lowest code. A piece is never
+  // longer than the longest entry text or an escape, so the costs live in a ring of
+  // that many places and only item[] grows with the text: a long text stays in cache.
+  constexpr std::int32_t kEscape = -1;
+  constexpr std::int32_t kUnknown = -2;
   const size_t n = text.size();
   constexpr auto kNone = std::numeric_limits<std::uint32_t>::max();
-  std::vector<std::uint32_t> cost(n + 1, 0);
-  std::vector<std::uint32_t> step(n, 0);
-  std::vector<std::int32_t> item(n, -2);
+  const size_t ring = std::max<size_t>(longestText_, 5) + 1;
+  std::vector<std::uint32_t> costs(ring, 0);
+  const auto cost = [&](size_t i) -> std::uint32_t& { return costs[i % ring]; };
+  std::vector<std::int32_t> item(n, kUnknown);
+  const auto length = [&](size_t i) -> size_t {
+    return item[i] >= 0 ? items_[static_cast<size_t>(item[i])].text.size() : item[i] == kEscape ? 5 : 1;
+  };
+  cost(n) = 0;
   for (size_t i = n; i-- > 0;) {
     if (EscapeAt(text, i)) {
-      cost[i] = 1 + cost[i + 5];
-      step[i] = 5;
-      item[i] = -1;
+      cost(i) = 1 + cost(i + 5);
+      item[i] = kEscape;
       continue;
     }
     std::uint32_t best = kNone;
@@ -121,25 +130,20 @@ EntryCodec::Encoded EntryCodec::encode(std::string_view text) const {
       if (node == 0) break;
       const std::int32_t it = textNodes_[static_cast<size_t>(node)].best;
       if (it < 0) continue;
-      const std::uint32_t c = static_cast<std::uint32_t>(items_[static_cast<size_t>(it)].code.size()) + cost[i + d];
+      const std::uint32_t c = static_cast<std::uint32_t>(items_[static_cast<size_t>(it)].code.size()) + cost(i + d);
       if (c <= best) {  // equal cost: the longer text wins
         best = c;
-        step[i] = static_cast<std::uint32_t>(d);
         item[i] = it;
       }
     }
-    if (best == kNone) {
-      best = 1 + cost[i + 1];
-      step[i] = 1;
-    }
-    cost[i] = best;
+    cost(i) = best == kNone ? 1 + cost(i + 1) : best;
   }
   Encoded out;
-  out.bytes.reserve(n == 0 ? 0 : cost[0]);
-  for (size_t i = 0; i < n; i += step[i]) {
+  out.bytes.reserve(n == 0 ? 0 : cost(0));
+  for (size_t i = 0; i < n; i += length(i)) {
     if (item[i] >= 0) {
       out.bytes += items_[static_cast<size_t>(item[i])].code;
-    } else if (item[i] == -1) {
+    } else if (item[i] == kEscape) {
       out.bytes += static_cast<char>(*EscapeAt(text, i));
     } else {
       out.unknown.push_back(out.bytes.size());

@@ -32,6 +32,10 @@ class EntryCodec {
   // False when no code begins with byte b: such a byte never belongs to a string start.
   bool mayStartCode(unsigned char b) const { return byteNodes_[0].entry[b] != 0 || byteNodes_[0].child[b] != 0; }
 
+  // The entry of byte b when b is a whole code that begins no longer one, else -1: such a
+  // byte decodes alone, whatever follows it.
+  int loneByteEntry(unsigned char b) const { return byteNodes_[0].child[b] == 0 ? byteNodes_[0].entry[b] - 1 : -1; }
+
   const Text& text(int entry) const { return items_[static_cast<size_t>(entry)].text; }  // what it decodes to
   int chars(int entry) const { return items_[static_cast<size_t>(entry)].chars; }        // an escape counting as one
   bool ends(int entry) const { return items_[static_cast<size_t>(entry)].ends; }
@@ -86,6 +90,7 @@ class EntryCodec {
   std::vector<ByteNode> byteNodes_;
   std::vector<TextNode> textNodes_;
   std::array<std::int32_t, 256> textRoot_{};  // first character -> text node, 0 none
+  size_t longestText_ = 0;
 };
 
 inline EntryCodec::Match EntryCodec::decodeAt(const unsigned char* p, size_t avail) const {

@@ -135,26 +135,33 @@ namespace {
 // the strings the codec's plain scan finds, wherever multi-byte codes cross the skips.
 TEST(ExtendedCycle, ExtractionFindsTheStringsOfThePlainScan) {
   std::mt19937 rng(7);
-  for (int round = 0; round < 200; ++round) {
+  for (int round = 0; round < 2000; ++round) {
+    // Codes of one to three bytes from a small alphabet, so longer codes often share
+    // their first byte with lone ones; texts of one to three characters, now and then
+    // one too long for the fast path; a grid cell or two; thresholds past one run.
     std::vector<TableEntry> entries;
     for (int i = 0; i < 6; ++i) {
       Text code;
       for (size_t k = 0, len = 1 + rng() % 3; k < len; ++k) code += static_cast<char>(rng() % 8);
+      const size_t textLength = rng() % 10 ? 1 + rng() % 3 : 9;
       entries.push_back(
-          {code, Text(1 + rng() % 2, static_cast<char>('a' + i)), rng() % 5 ? EntryKind::Normal : EntryKind::End});
+          {code, Text(textLength, static_cast<char>('a' + i)), rng() % 5 ? EntryKind::Normal : EntryKind::End});
     }
-    const EntryCodec codec(Text(256, '\0'), entries);
+    Text grid(256, '\0');
+    if (rng() % 2) grid[rng() % 10] = 'G';
+    const EntryCodec codec(grid, entries);
+    const auto minChars = static_cast<int>(1 + rng() % 6);
     std::string image;
     for (size_t k = 0, n = rng() % 300; k < n; ++k) image += static_cast<char>(rng() % 10);
     Text expected;
-    codec.forEachString(image, 2, [&](size_t start, size_t end) {
+    codec.forEachString(image, minChars, [&](size_t start, size_t end) {
       expected += std::to_string(start + 1) + " ";
       codec.appendString(image, start, end, expected);
       expected += "\r\n";
     });
     Text got;
     ExtractionReport(
-        image, codec, 2, false, [](std::int64_t) {}, [&](std::string_view chunk) { got += chunk; });
+        image, codec, minChars, false, [](std::int64_t) {}, [&](std::string_view chunk) { got += chunk; });
     ASSERT_EQ(got, expected) << round;
   }
 }
