@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -40,6 +41,13 @@ void Capture(QWidget* window, const char* name) {
   Settle();
   const QString id = QStringLiteral("0x%1").arg(window->winId(), 0, 16);
   QProcess::execute("import", {"-window", id, gOut + "/" + name});
+}
+
+// A part of the screen, for what lies in several windows (a menu open over its window).
+void CaptureScreen(const QRect& area, const char* name) {
+  Settle();
+  const QString crop = QStringLiteral("%1x%2+%3+%4").arg(area.width()).arg(area.height()).arg(area.x()).arg(area.y());
+  QProcess::execute("import", {"-window", "root", "-crop", crop, "+repage", gOut + "/" + name});
 }
 
 }  // namespace
@@ -77,6 +85,19 @@ int main(int argc, char** argv) {
   PutPerevodInRom(ws, 0);
   main.refreshCaption();
   Capture(&main, "mainform.png");
+
+  // The Edit menu open, as a click on its caption leaves it. The window is made tall enough to hold the menu.
+  if (auto* edit = main.findChild<QMenu*>("menuEdit")) {
+    const QSize before = main.size();
+    main.resize(before.width(), std::max(before.height(), main.menuBar()->height() + edit->sizeHint().height() + 12));
+    Settle();
+    main.menuBar()->setActiveAction(edit->menuAction());
+    Settle();
+    CaptureScreen(main.frameGeometry().united(edit->geometry()), "mainform-menu.png");
+    edit->hide();
+    main.resize(before);
+    Settle();
+  }
 
   // A question with Qt's standard buttons in Russian.
   QTimer::singleShot(300, [&] {
