@@ -7,6 +7,7 @@
 #include "textio/GbPointer.h"
 #include "textio/Refusals.h"
 #include "workspace/Dialogs.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Errors.h"
 #include "workspace/Escapes.h"
 #include "workspace/Log.h"
@@ -122,7 +123,16 @@ std::optional<std::uint16_t> NewValue(Workspace& ws, const Move& move) {
 
 // The value line i's entries get, or nothing when they stay as they are. `valueOf` holds
 // the values of the lines before i.
+// The bytes the insertion gives a line's text, which decide whether the moved string
+// stays in its bank: an extended table's entries may take fewer bytes than characters
+// (several characters to a code) or more (codes of several bytes).
+size_t StringLength(const EntryCodec* codec, std::string_view text) {
+  const size_t bytes = codec ? codec->encode(text).bytes.size() : DecodeEscapes(Text(text)).size();
+  return std::max<size_t>(1, bytes);
+}
+
 std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newAddress, std::string_view text,
+                                      const EntryCodec* codec,
                                       const std::vector<std::optional<std::uint16_t>>& valueOf) {
   const bool extended = ws.ExtendedLogs == "YES";
   if (newAddress == 0) WarnZeroAddress(ws);
@@ -140,8 +150,7 @@ std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newA
   std::optional<std::uint16_t> value;
   // Lines sharing an old address share its entries; the first of them gives the value.
   if (line.owner == i) {
-    const size_t length = std::max<size_t>(1, DecodeEscapes(Text(text)).size());
-    value = NewValue(ws, {line.oldAddress, newAddress, length});
+    value = NewValue(ws, {line.oldAddress, newAddress, StringLength(codec, text)});
     if (!value) return std::nullopt;
   } else if (!valueOf[line.owner]) {
     return std::nullopt;  // the first line's warning said why they stay
@@ -177,12 +186,15 @@ void RunCorrection(Workspace& ws, std::int32_t shift) {
   const bool alreadyShifted = ws.LeaveChangesInPerevodAddr == "YES";
   const auto& lines = ws.PerevodArray;
   std::vector<std::optional<std::uint16_t>> valueOf(lines.size());
+  std::optional<EntryCodec> codec;
+  if (ws.TableExtended) codec.emplace(ws);
   {
     Progress bar(ws, Bar::Main, 0, static_cast<int>(lines.size()) - 1);
     for (size_t i = 0; i < lines.size(); ++i) {
       const PerevodLineParts parts = ParsePerevodLine(lines[i]);
       if (parts.hasSeparator && ws.GbPointerMap.lines[i].oldAddress >= 0)
-        valueOf[i] = PlanLine(ws, i, alreadyShifted ? parts.address : parts.address + shift, parts.text, valueOf);
+        valueOf[i] = PlanLine(ws, i, alreadyShifted ? parts.address : parts.address + shift, parts.text,
+                              codec ? &*codec : nullptr, valueOf);
       bar.set(static_cast<int>(i));
       ws.host->pumpEvents();
     }

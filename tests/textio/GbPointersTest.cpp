@@ -237,6 +237,30 @@ TEST(CorrectGbPointers, RunsAtShiftZeroWhenPackingMovedLinesAndSharedAddressesTa
             (std::vector<Text>{W("Приращение к смещению текста перевода равно нулю, ничего делать не надо")}));
 }
 
+TEST(CorrectGbPointers, AStringStaysInItsBankByTheBytesAnExtendedTableGivesIt) {
+  GbBench t;
+  t.ws.TableExtended = true;
+  t.ws.TableEntries = {{"\x80", "TH", EntryKind::Normal}, {"\xF0\x01", "q", EntryKind::Normal}};
+  std::string rom(0xC000, '\x00');
+  const int th = t.string(rom, 0x5000, "AAA");
+  t.entry(rom, 0x40, 1, 0x5000, th);
+  t.entry(rom, 0x42, 1, 0x5010, -1);
+  t.ws.GbPointerTables = "&H41-&H44";
+  t.rom(rom);
+  t.perevod({"20481 THTHTH", "20497 qqq"});
+  BuildGbPointerTable(t.ws);
+  // Six characters in three bytes end on the bank's last byte; three characters in six
+  // bytes do not.
+  t.ws.LeaveChangesInPerevodAddr = "YES";
+  t.perevod({"32766 THTHTH", "32765 qqq"});
+  t.where[static_cast<size_t>(th)] = 0x7FFD;
+  t.clearRecords();
+  CorrectGbPointers(t.ws, 1);
+  t.expectEntriesAndNothingElse(rom);
+  EXPECT_EQ(t.host.log.end()[-2], W("ПРЕДУПРЕЖДЕНИЕ: строка с адресом20497 (новый адрес 32765) уходит из банка &H1 в "
+                                    "банк &H2: 2-байтный поинтер туда не достанет, GB поинтеры на нее не исправлены"));
+}
+
 TEST(GbPointerSteps, FindReportsBuildRefusesAndCorrectionNeedsARecord) {
   GbBench t;
   std::string rom(0x8000, '\x00');
