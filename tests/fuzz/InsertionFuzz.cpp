@@ -12,6 +12,7 @@
 
 #include "textio/Insertion.h"
 #include "workspace/CharTable.h"
+#include "workspace/EntryCodec.h"
 #include "workspace/Errors.h"
 #include "workspace/Escapes.h"
 #include "workspace/Perevod.h"
@@ -47,6 +48,31 @@ std::optional<Text> Expected(Text rom, const Text& lookup, const std::vector<Tex
   return rom;
 }
 
+// The same through an extended table: each line cut by the codec, and a line the
+// image already holds left as it is.
+std::optional<Text> ExpectedExtended(const Text& rom, const EntryCodec& codec, const std::vector<Text>& lines,
+                                     const Options& options) {
+  Text image = rom;
+  for (const Text& line : lines) {
+    const size_t space = line.find(' ');
+    if (space == Text::npos) continue;
+    const std::int64_t address = ReadAddress(std::string_view(line).substr(0, space)) + options.shift;
+    const std::string_view text = std::string_view(line).substr(space + 1);
+    if (codec.matchesImage(rom, address - 1, text)) continue;
+    const EntryCodec::Encoded encoded = codec.encode(text);
+    size_t unknown = 0;
+    for (size_t i = 0; i < encoded.bytes.size(); ++i) {
+      const bool isUnknown = unknown < encoded.unknown.size() && encoded.unknown[unknown] == i;
+      unknown += isUnknown ? 1 : 0;
+      if (isUnknown && !options.writeUnknown) continue;
+      const std::int64_t offset = address - 1 + static_cast<std::int64_t>(i);
+      if (offset < 0 || offset >= static_cast<std::int64_t>(image.size())) return std::nullopt;
+      image[static_cast<size_t>(offset)] = encoded.bytes[i];
+    }
+  }
+  return image;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -67,6 +93,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   NullHost host;
   Workspace ws(host);
   InitWorkspace(ws, "");
+  // Flag 16: the table is read as an extended one (several bytes to a code, several
+  // characters to an entry).
+  ws.ExtendedTables = (data[1] & 16) ? "YES" : "NO";
   try {
     ApplyTableText(ws, tableText);
   } catch (const OperationError&) {
@@ -84,7 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<Text> lines = ws.PerevodArray;
 
   const bool inserted = PutPerevodInRom(ws, options.shift);
-  const std::optional<Text> expected = Expected(rom, ws.CharTableLookup, lines, options);
+  const std::optional<Text> expected = ws.TableExtended ? ExpectedExtended(rom, EntryCodec(ws), lines, options)
+                                                        : Expected(rom, ws.CharTableLookup, lines, options);
   Require(inserted == expected.has_value());
   Require(ws.RomImage.size() == rom.size());
   Require(ws.RomImage == (inserted ? *expected : rom));
