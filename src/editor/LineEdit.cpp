@@ -77,8 +77,10 @@ bool StartEdit(Workspace& ws, int listIndex) {
   return true;
 }
 
-CaretView CaretViewOf(const EditorState& st, int caret, int selectedLength) {
-  return {caret, static_cast<std::int64_t>(st.OrigTextLength) - caret, selectedLength};
+CaretView CaretViewOf(const Workspace& ws, const Text& field, int caret, int selectedLength) {
+  const std::int64_t before =
+      ws.TableExtended ? EncodedLength(ws, field.substr(0, static_cast<size_t>(std::max(caret, 0)))) : caret;
+  return {caret, ws.Editor.OrigTextLength - before, selectedLength};
 }
 
 std::int32_t EncodedLength(const Workspace& ws, const Text& text) {

@@ -38,14 +38,16 @@ std::optional<SelectionView> SelectLine(Workspace& ws, int listIndex);
 bool StartEdit(Workspace& ws, int listIndex);
 
 // The labels beside the edit field after a key or a move of the caret: the caret's
-// position (0 before the first character), how far the original length reaches past
-// it (negative once the caret is past it), and the length of the selection.
+// position in `field` (0 before the first character), how far the original length
+// reaches past it (negative once the caret is past it), and the length of the
+// selection. With an extended table the reach is in bytes, as the original length is:
+// the original length less the bytes the text before the caret encodes to.
 struct CaretView {
   int caret = 0;
   std::int64_t leftTillEol = 0;
   int selected = 0;
 };
-CaretView CaretViewOf(const EditorState& st, int caret, int selectedLength);
+CaretView CaretViewOf(const Workspace& ws, const Text& field, int caret, int selectedLength);
 
 // A text's length as the editor counts it: its characters, or with an extended table
 // the bytes it encodes to.

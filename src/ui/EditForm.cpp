@@ -603,7 +603,8 @@ bool EditForm::translationKey(const QKeyEvent& key, bool release) {
 }
 
 CaretView EditForm::caretView() const {
-  return CaretViewOf(st_, translationBox_->cursorPosition(), static_cast<int>(translationBox_->selectedText().size()));
+  return CaretViewOf(ws_, fieldText(), translationBox_->cursorPosition(),
+                     static_cast<int>(translationBox_->selectedText().size()));
 }
 
 void EditForm::updateCaretLabels() {

@@ -238,4 +238,18 @@ TEST(EncodedLength, CountsEncodedBytesWithAnExtendedTable) {
   EXPECT_EQ(EncodedLength(b.ws, "aab"), 2);
 }
 
+// What is left of the original length after the caret, in the unit the length is in.
+TEST(CaretViewOf, LeftTillTheEndCountsEncodedBytesWithAnExtendedTable) {
+  TestBench b;
+  b.ws.Editor.OrigTextLength = 3;
+  const struct {
+    int caret;
+    std::int64_t plain, extended;
+  } cases[] = {{0, 3, 3}, {1, 2, 2}, {2, 1, 2}, {4, -1, 1}, {5, -2, 0}};
+  for (const auto& c : cases) EXPECT_EQ(CaretViewOf(b.ws, "ababa", c.caret, 0).leftTillEol, c.plain) << c.caret;
+  b.ws.ExtendedTables = "YES";
+  ApplyTableText(b.ws, "61=a\r\n10=ab\r\n");
+  for (const auto& c : cases) EXPECT_EQ(CaretViewOf(b.ws, "ababa", c.caret, 0).leftTillEol, c.extended) << c.caret;
+}
+
 }  // namespace
