@@ -6,8 +6,10 @@
 #include <QPointer>
 
 #include "MainGuiBench.h"
+#include "support/TestFiles.h"
 #include "ui/QtText.h"
 #include "workspace/CharTable.h"
+#include "workspace/RtfReader.h"
 
 namespace {
 
@@ -92,6 +94,20 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
     EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
     EXPECT_FALSE(a->text().contains('&')) << a->objectName().toStdString();
     EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+  }
+}
+
+TEST(MainMenu, TheShippedGuideNamesEveryItem) {
+  MainGuiBench b;
+  std::vector<std::string> seen;
+  Walk(b.form->menuBar()->actions(), 0, seen);
+  const std::string guide = RtfToHtml(ReadBytes(TARVELLO_HELP_FILE));
+  for (const std::string& line : seen) {
+    const size_t nameEnd = line.find(' ', 2);
+    const std::string name = line.substr(2, nameEnd - 2);
+    if (name.starts_with("menuRecentFile") && name != "menuRecentFiles") continue;  // the files themselves
+    const std::string caption = line.substr(nameEnd + 1);
+    EXPECT_NE(guide.find(caption), std::string::npos) << line;
   }
 }
 
