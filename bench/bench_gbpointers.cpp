@@ -50,7 +50,7 @@ struct GbWorkspace {
   Workspace ws{host};
   GbWorkspace() {
     InitWorkspace(ws, std::filesystem::temp_directory_path().string());
-    ws.RomImage = ws.RomWorkImage = Cartridge().image;
+    ws.RomImage = Cartridge().image;
     ws.RomLoaded = true;
     ws.PerevodArray = Cartridge().lines;
     ws.PerevodLoaded = true;

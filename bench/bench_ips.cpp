@@ -86,7 +86,7 @@ void BM_ApplyIpsOperation(benchmark::State& state) {
   NullHost host;
   Workspace ws(host);
   InitWorkspace(ws, ".");
-  ws.RomImage = ws.RomWorkImage = RandomBytes(kRomSize, 3);
+  ws.RomImage = RandomBytes(kRomSize, 3);
   ws.RomLoaded = true;
   ws.IpsImage = Patch(static_cast<int>(state.range(0)));
   ws.IpsLoaded = true;
@@ -132,7 +132,7 @@ void BM_MakeMagicIps(benchmark::State& state) {
   NullHost host;
   Workspace ws(host);
   InitWorkspace(ws, ".");
-  ws.RomImage = ws.RomWorkImage = RandomBytes(static_cast<size_t>(state.range(0)), 4);
+  ws.RomImage = RandomBytes(static_cast<size_t>(state.range(0)), 4);
   ws.RomLoaded = true;
   for (auto _ : state) {
     ws.magicIterator = 100;

@@ -43,7 +43,6 @@ struct BenchWorkspace {
   explicit BenchWorkspace(const Cartridge& c) {
     InitWorkspace(ws, std::filesystem::temp_directory_path().string());
     ws.RomImage = c.image;
-    ws.RomWorkImage = c.image;
     ws.RomLoaded = true;
     ws.CharTableLookup = AsciiLookup();
     for (char ch : ws.CharTableLookup) ws.CharTable.push_back(Text(1, ch));

@@ -127,7 +127,6 @@ void BM_TransposeTileBlock(benchmark::State& state) {
   NullHost host;
   Workspace ws(host);
   ws.RomImage = RandomImage(kRomSize, 5);
-  ws.RomWorkImage = ws.RomImage;
   ws.RomLoaded = true;
   for (auto _ : state) TransposeTileBlock(ws, TransposeFields{"&H100000", "31", "31", 0});
 }

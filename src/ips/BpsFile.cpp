@@ -26,13 +26,13 @@ class RomImagesKept {
   explicit RomImagesKept(Workspace& ws)
       : ws_(ws),
         image_(std::move(ws.RomImage)),
-        work_(std::move(ws.RomWorkImage)),
+        work_(std::move(ws.RomWork)),
         original_(std::move(ws.RomOriginalBytes)),
         shared_(ws.RomOriginalShared),
         changed_(ws.RomChanged) {}
   ~RomImagesKept() {
     ws_.RomImage = std::move(image_);
-    ws_.RomWorkImage = std::move(work_);
+    ws_.RomWork = std::move(work_);
     ws_.RomOriginalBytes = std::move(original_);
     ws_.RomOriginalShared = shared_;
     ws_.RomChanged = changed_;
@@ -43,7 +43,7 @@ class RomImagesKept {
  private:
   Workspace& ws_;
   Text image_;
-  Text work_;
+  RomWorkCopy work_;
   Text original_;
   bool shared_;
   bool changed_;
@@ -117,9 +117,10 @@ void ApplyBps(Workspace& ws) {
   try {
     // Built in the work image, whose buffer a loaded ROM already has; a target that does
     // not match its checksum leaves it as RomImage again.
-    ApplyBpsPatchInto(patch, ws.RomImage, ws.RomWorkImage);
-    if (Crc32(ws.RomWorkImage) != patch.targetCrc) {
-      ws.RomWorkImage.assign(ws.RomImage);
+    Text& work = RomWorkBuffer(ws);
+    ApplyBpsPatchInto(patch, ws.RomImage, work);
+    if (Crc32(work) != patch.targetCrc) {
+      DiscardRomWork(ws);
       throw OperationError(kErrBadBps, W("BPS: контрольная сумма результата не совпадает, ROM не изменен"));
     }
     AppendLog(ws, W("Применили изменения из BPS файла: ") + ws.BPSFileName + W(" к ROM файлу: ") + ws.InputRomFileName);

@@ -66,7 +66,7 @@ void ApplyIps(Workspace& ws) {
   if (!CheckIpsImage(ws)) return;
   try {
     IpsProgress progress(ws, ws.IpsImage.size() - kIpsHeader.size());
-    const IpsScanEnd end = ApplyIpsRecords(ws.IpsImage, ws.RomWorkImage, [&progress](size_t p) { progress.at(p); });
+    const IpsScanEnd end = ApplyIpsRecords(ws.IpsImage, ContinueRomWork(ws), [&progress](size_t p) { progress.at(p); });
     // A patch cut short is applied as far as it goes; the user must still hear that it
     // was incomplete, or a damaged download passes for a good one.
     if (end == IpsScanEnd::CutShort) AppendLog(ws, IpsCutShortWarning());

@@ -9,6 +9,7 @@
 #include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
+#include "workspace/Rom.h"
 #include "workspace/TextFile.h"
 
 namespace {
@@ -232,7 +233,7 @@ void FuzzyCombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
 }
 
 void WritePerevodIntoRomImage(Workspace& ws) {
-  WritePerevodIntoImage(ws, ws.RomImage);
+  WritePerevodIntoImage(ws, RomImageToWrite(ws));
 }
 
 void WritePerevodIntoImage(Workspace& ws, Text& image) {

@@ -164,7 +164,7 @@ std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newA
 // Each recorded entry is rewritten once, and only while it still holds what was found:
 // the insertion may have written over a table since.
 void RewriteEntries(Workspace& ws, const std::vector<std::optional<std::uint16_t>>& valueOf) {
-  Text& image = ws.RomWorkImage;
+  Text& image = ContinueRomWork(ws);
   for (const GbPointerEntry& entry : ws.GbPointerMap.entries) {
     const auto& value = valueOf[entry.line];
     if (!value) continue;
@@ -182,7 +182,7 @@ void RewriteEntries(Workspace& ws, const std::vector<std::optional<std::uint16_t
 
 void RunCorrection(Workspace& ws, std::int32_t shift) {
   CheckMapBelongs(ws);
-  ws.RomWorkImage = ws.RomImage;
+  StartRomWork(ws);
   const bool alreadyShifted = ws.LeaveChangesInPerevodAddr == "YES";
   const auto& lines = ws.PerevodArray;
   std::vector<std::optional<std::uint16_t>> valueOf(lines.size());
@@ -205,7 +205,7 @@ void RunCorrection(Workspace& ws, std::int32_t shift) {
 }
 
 void RunFind(Workspace& ws, const Tables& tables) {
-  const GbPointerRecord map = MapLines(ws.PerevodArray, ws.RomWorkImage, tables);
+  const GbPointerRecord map = MapLines(ws.PerevodArray, RomWorkImage(ws), tables);
   std::vector<std::int64_t> firstEntry(map.lines.size(), -1);
   for (const auto& entry : map.entries)
     if (firstEntry[entry.line] < 0) firstEntry[entry.line] = entry.offset;

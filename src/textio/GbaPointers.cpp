@@ -121,12 +121,12 @@ bool NothingMoved(const Workspace& ws) {
 
 void RunCorrection(Workspace& ws, std::int32_t shift) {
   CheckTableBelongs(ws);
-  ws.RomWorkImage = ws.RomImage;
+  Text& work = StartRomWork(ws);
   std::vector<LineCorrection> plan = PlanCorrection(ws, shift);
   GbaPointerSet set;
   const std::vector<std::uint32_t> newValueOf = AssignOwners(plan, set);
   std::vector<bool> found;
-  const std::vector<Occurrence> occurrences = FindOccurrences(ws.RomWorkImage, set, PointerAlignment(ws), found);
+  const std::vector<Occurrence> occurrences = FindOccurrences(work, set, PointerAlignment(ws), found);
   {
     Progress bar(ws, Bar::Main, 0, static_cast<int>(plan.size()) - 1);
     for (size_t i = 0; i < plan.size(); ++i) {
@@ -138,7 +138,7 @@ void RunCorrection(Workspace& ws, std::int32_t shift) {
     }
   }
   for (const Occurrence& o : occurrences)
-    ws.RomWorkImage.replace(o.offset, 4, GbaPointerBytes(newValueOf[static_cast<size_t>(o.id)]));
+    work.replace(o.offset, 4, GbaPointerBytes(newValueOf[static_cast<size_t>(o.id)]));
   AppendLog(ws, W("Коррекция поинтеров GBA в ROM закончена"));
   CommitRomWorkImage(ws);
 }
@@ -164,7 +164,7 @@ void RunFind(Workspace& ws) {
   }
   std::vector<std::int64_t> firstOffset(set.size(), -1);
   size_t left = set.size();
-  ScanForGbaPointers(ws.RomWorkImage, set, PointerAlignment(ws), [&](size_t offset, int id) {
+  ScanForGbaPointers(RomWorkImage(ws), set, PointerAlignment(ws), [&](size_t offset, int id) {
     auto& first = firstOffset[static_cast<size_t>(id)];
     if (first < 0) {
       first = static_cast<std::int64_t>(offset);

@@ -50,7 +50,7 @@ bool Refused(Workspace& ws) {
 // encode(put) hands over the line's bytes.
 template <class Encode>
 std::int64_t WriteText(Workspace& ws, std::int64_t address, const InsertOptions& options, Encode&& encode) {
-  Text& rom = ws.RomWorkImage;
+  Text& rom = ContinueRomWork(ws);
   std::int64_t end = address;
   encode([&](size_t i, unsigned char code, bool unknown) {
     const std::int64_t offset = address - 1 + static_cast<std::int64_t>(i);
@@ -114,7 +114,7 @@ bool PutPerevodInRom(Workspace& ws, std::int32_t shift) {
   options.writeUnknown = ws.SkipUnknownTRChars == "NO";
   options.extendedLogs = ws.ExtendedLogs == "YES";
   try {
-    ws.RomWorkImage = ws.RomImage;
+    StartRomWork(ws);
     const InsertionEncoder encoder(ws);
     const std::vector<std::int64_t> following = FollowingAddresses(LineAddresses(ws.PerevodArray, shift));
     // Shifted addresses go into a copy that replaces the translation only once every

@@ -17,8 +17,7 @@ bool FixHeaderChecksums(Workspace& ws) {
       AppendLog(ws, W("Контрольные суммы заголовка в порядке"));
       return true;
     }
-    ws.RomWorkImage = ws.RomImage;
-    FixHeaderChecksumsIn(ws, ws.RomWorkImage);
+    FixHeaderChecksumsIn(ws, StartRomWork(ws));
     CommitRomWorkImage(ws);
     return true;
   } catch (...) {

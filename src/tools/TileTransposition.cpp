@@ -3,11 +3,11 @@
 #include <cstdio>
 
 #include "tools/FieldNumber.h"
-#include "workspace/TextParts.h"
 #include "workspace/Dialogs.h"
 #include "workspace/Errors.h"
 #include "workspace/Log.h"
 #include "workspace/Rom.h"
+#include "workspace/TextParts.h"
 
 namespace {
 
@@ -64,11 +64,11 @@ void Transpose(Workspace& ws, const Block& b) {
   Progress progress(ws, Bar::Main, 0, 3 * b.n + 10);
   const size_t from = static_cast<size_t>(b.start);
   const size_t length = side > 0 ? static_cast<size_t>(side) * side * b.tileBytes : 0;
-  const std::string_view block =
-      std::string_view(ws.RomWorkImage).substr(std::min(from, ws.RomWorkImage.size()), length);
+  const std::string_view work = RomWorkImage(ws);
+  const std::string_view block = work.substr(std::min(from, work.size()), length);
   const Text moved = TransposedTiles(block, side, b.tileBytes);
   progress.set(2 * b.n + b.n);
-  if (!moved.empty()) ws.RomWorkImage.replace(from, moved.size(), moved);
+  if (!moved.empty()) ContinueRomWork(ws).replace(from, moved.size(), moved);
   AppendLog(ws, W("Транспонирование части ROM, успешно выполнено (адрес блока=") + StrNum(b.start) +
                     W(",Тайлов в строке/колонке=") + StrNum(b.n) + "/" + StrNum(b.n) + W(", режим=") + b.caption);
   CommitRomWorkImage(ws);

@@ -17,7 +17,7 @@ struct TransposeFields {
   int format = 0;
 };
 
-// Transposes the block the fields describe in RomWorkImage and commits it.
+// Transposes the block the fields describe in the working copy and commits it.
 void TransposeTileBlock(Workspace& ws, const TransposeFields& fields);
 
 // The fields the window opens with: the initial ones, overridden by as many parts of

@@ -16,12 +16,16 @@ const char kRomFilter[] = "GameBoy ROM (*.gb;*.gbc;*.gba)|*.gb;*.gbc;*.gba|Вс�
 void LoadRom(Workspace& ws) {
   if (!CheckFileExists(ws, ws.InputRomFileName, W("ROM Файл"))) return;
   try {
-    // Both images keep their buffers when the new file fits them, so a reload touches no
-    // fresh memory; the original shares RomImage's bytes until a commit changes them.
-    ReadWholeFileInto(ws.InputRomFileName, ws.RomImage);
+    // The file goes into a spare buffer and takes RomImage's place only once read whole,
+    // so a read that fails part way changes no image. The spare is the working copy's
+    // buffer whenever the copy is RomImage itself (after every completed operation), so a
+    // reload touches no fresh memory. The original and the copy are then RomImage itself.
+    Text fresh;
+    Text& into = ws.RomWork.own_ ? fresh : ws.RomWork.bytes_;
+    ReadWholeFileInto(ws.InputRomFileName, into);
+    ws.RomImage.swap(into);
     ws.RomOriginalShared = true;
-    ReserveImage(ws.RomWorkImage, ws.RomImage.size());
-    ws.RomWorkImage.assign(ws.RomImage);
+    ws.RomWork.own_ = false;
     AppendLog(ws, W("Загрузили ROM: ") + ws.InputRomFileName);
     ws.RomLoaded = true;
   } catch (...) {
@@ -43,7 +47,7 @@ void SaveRom(Workspace& ws) {
   }
   try {
     CheckHeaderBeforeSave(ws);
-    SaveReplacing(ws, ws.OutputRomFileName, ws.RomWorkImage);
+    SaveReplacing(ws, ws.OutputRomFileName, RomWorkImage(ws));
     AppendLog(ws, W("ROM сохранен в ") + ws.OutputRomFileName);
     ws.RomChanged = false;
   } catch (...) {
@@ -99,17 +103,53 @@ std::string_view RomOriginalImage(const Workspace& ws) {
   return ws.RomOriginalShared ? ws.RomImage : ws.RomOriginalBytes;
 }
 
-void CommitRomWorkImage(Workspace& ws) {
-  ReplaceRomImage(ws, ws.RomWorkImage);
-  ws.RomChanged = true;
+std::string_view RomWorkImage(const Workspace& ws) {
+  return ws.RomWork.own_ ? ws.RomWork.bytes_ : ws.RomImage;
 }
 
-void ReplaceRomImage(Workspace& ws, const Text& image) {
+Text& StartRomWork(Workspace& ws) {
+  ReserveImage(ws.RomWork.bytes_, ws.RomImage.size());
+  ws.RomWork.bytes_.assign(ws.RomImage);
+  ws.RomWork.own_ = true;
+  return ws.RomWork.bytes_;
+}
+
+Text& ContinueRomWork(Workspace& ws) {
+  return ws.RomWork.own_ ? ws.RomWork.bytes_ : StartRomWork(ws);
+}
+
+Text& RomWorkBuffer(Workspace& ws) {
+  ws.RomWork.own_ = true;
+  return ws.RomWork.bytes_;
+}
+
+void DiscardRomWork(Workspace& ws) {
+  ws.RomWork.own_ = false;
+}
+
+Text& RomImageToWrite(Workspace& ws) {
+  ContinueRomWork(ws);
+  if (ws.RomOriginalShared) {
+    ws.RomOriginalBytes.assign(ws.RomImage);
+    ws.RomOriginalShared = false;
+  }
+  return ws.RomImage;
+}
+
+void AdoptRomWorkImage(Workspace& ws) {
+  if (!ws.RomWork.own_) return;
   // The first change after a load is when the original gets a buffer of its own: it takes
-  // RomImage's whole, and RomImage takes the spare one.
+  // RomImage's whole, and RomImage takes the spare one. The images then trade buffers, so
+  // a commit copies nothing and the copy keeps a buffer for the next operation.
   if (ws.RomOriginalShared) {
     ws.RomOriginalBytes.swap(ws.RomImage);
     ws.RomOriginalShared = false;
   }
-  ws.RomImage = image;
+  ws.RomImage.swap(ws.RomWork.bytes_);
+  ws.RomWork.own_ = false;
+}
+
+void CommitRomWorkImage(Workspace& ws) {
+  AdoptRomWorkImage(ws);
+  ws.RomChanged = true;
 }

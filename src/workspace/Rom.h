@@ -30,10 +30,25 @@ Text MakeStamp(const Workspace& ws);
 // when the file part has none (a dot in a folder's name never counts).
 Text BackupName(const Text& name);
 
-// A modifying operation that finished commits its working copy.
+// The working copy (RomWorkImage): what a ROM save writes. After a load, a commit or a
+// discard it holds RomImage's bytes; only an operation that stopped part way leaves it
+// different. Every write goes through one of the three below, so none can see stale bytes.
+std::string_view RomWorkImage(const Workspace& ws);
+// For an operation that starts from the committed image: the copy set to RomImage.
+Text& StartRomWork(Workspace& ws);
+// For an operation that goes on from the copy as it stands.
+Text& ContinueRomWork(Workspace& ws);
+// For an operation that writes the copy whole: its buffer, whose bytes are left over.
+Text& RomWorkBuffer(Workspace& ws);
+// The copy is RomImage again; what was written into it is dropped.
+void DiscardRomWork(Workspace& ws);
+// For an operation that writes RomImage itself, not through the working copy: RomImage,
+// once the copy and the ROM as loaded have bytes of their own, so neither changes with it.
+Text& RomImageToWrite(Workspace& ws);
+// RomImage takes the copy's bytes (the copy is then RomImage again); RomChanged stays.
+void AdoptRomWorkImage(Workspace& ws);
+// A modifying operation that finished commits its working copy and sets RomChanged.
 void CommitRomWorkImage(Workspace& ws);
-// Every write of RomImage goes through here, so the ROM as loaded stays as it was.
-void ReplaceRomImage(Workspace& ws, const Text& image);
 
 // The ROM file's bytes as the last LoadRom read them, whatever has been committed since.
 std::string_view RomOriginalImage(const Workspace& ws);

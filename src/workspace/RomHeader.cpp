@@ -115,10 +115,10 @@ int FixHeaderChecksumsIn(Workspace& ws, Text& image) {
 }
 
 void CheckHeaderBeforeSave(Workspace& ws) {
-  Text& work = ws.RomWorkImage;
+  const std::string_view work = RomWorkImage(ws);
   if (ws.FixHeaderChecksums != "YES") return WarnBadHeaderChecksums(ws, work);
   if (!AnyMismatch(HeaderChecksums(work))) return;
   const bool committed = work == ws.RomImage;
-  FixHeaderChecksumsIn(ws, work);
-  if (committed) ReplaceRomImage(ws, work);
+  FixHeaderChecksumsIn(ws, ContinueRomWork(ws));
+  if (committed) AdoptRomWorkImage(ws);
 }

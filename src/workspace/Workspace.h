@@ -2,6 +2,8 @@
 // The one working state of the program: images, table, translation, dictionaries,
 // settings, file names and flags. Every operation is a free function on it.
 #include <cstdint>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "workspace/Cp1251.h"
@@ -51,6 +53,37 @@ struct GbPointerRecord {
   std::vector<GbPointerEntry> entries;
 };
 
+struct Workspace;
+
+// The working copy of the ROM (RomWorkImage) that modifying operations write and a ROM save
+// writes, reached only through workspace/Rom.h. Between a commit (or a load) and the next
+// write it is RomImage itself and holds only a spare buffer, so a load copies nothing and
+// an operation that only reads never pays for a copy.
+class RomWorkCopy {
+ public:
+  RomWorkCopy() = default;
+  RomWorkCopy(RomWorkCopy&& other) noexcept { *this = std::move(other); }
+  RomWorkCopy& operator=(RomWorkCopy&& other) noexcept {
+    bytes_.swap(other.bytes_);
+    own_ = std::exchange(other.own_, false);
+    return *this;
+  }
+  RomWorkCopy(const RomWorkCopy&) = default;
+  RomWorkCopy& operator=(const RomWorkCopy&) = default;
+
+ private:
+  friend std::string_view RomWorkImage(const Workspace& ws);
+  friend Text& StartRomWork(Workspace& ws);
+  friend Text& ContinueRomWork(Workspace& ws);
+  friend Text& RomWorkBuffer(Workspace& ws);
+  friend void DiscardRomWork(Workspace& ws);
+  friend void AdoptRomWorkImage(Workspace& ws);
+  friend void LoadRom(Workspace& ws);
+
+  Text bytes_;
+  bool own_ = false;  // false: the copy is RomImage; bytes_ is a spare buffer
+};
+
 // An entry of an extended table that the 256 one-character cells cannot hold: a code of
 // several bytes, a text of several characters, an end or a line-break code.
 enum class EntryKind : std::uint8_t { Normal, End, Break };
@@ -67,8 +100,8 @@ struct Workspace {
   Host* host;
 
   // ROM
-  Text RomImage;      // as loaded and as last committed; readers use this one
-  Text RomWorkImage;  // modifying operations write here, then commit it whole
+  Text RomImage;        // as loaded and as last committed; readers use this one
+  RomWorkCopy RomWork;  // modifying operations write here, then commit it whole
   // The file's bytes as loaded (read them through RomOriginalImage()). Copy on write: until
   // a commit first changes RomImage, the original is RomImage itself and this holds only
   // a spare buffer, so a load copies nothing for it.

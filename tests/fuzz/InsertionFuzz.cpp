@@ -16,6 +16,7 @@
 #include "workspace/Errors.h"
 #include "workspace/Escapes.h"
 #include "workspace/Perevod.h"
+#include "workspace/Rom.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   ws.TableLoaded = true;
   ws.RomImage = rom;
-  ws.RomWorkImage = rom;
+  DiscardRomWork(ws);
   ws.RomLoaded = true;
   ws.PerevodArray = SplitPerevodText(perevodText);
   ws.PerevodLoaded = true;

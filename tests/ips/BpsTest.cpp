@@ -175,7 +175,7 @@ class BpsOperations : public IpsTest {
     LoadRom(ws);
   }
   void commit(const std::string& bytes) {
-    ws.RomWorkImage = bytes;
+    RomWorkBuffer(ws) = bytes;
     CommitRomWorkImage(ws);
   }
   std::string patchFile(const std::string& name) { return ReadBytes(b.dir.path() / name); }
@@ -216,7 +216,7 @@ TEST_F(BpsOperations, ApplyBpsCommitsOrChangesNothing) {
   loadRom(original);
   applyFile(CreateBps(original, changed));
   EXPECT_EQ(ws.RomImage, changed);
-  EXPECT_EQ(ws.RomWorkImage, changed);
+  EXPECT_EQ(RomWorkImage(ws), changed);
   EXPECT_TRUE(ws.RomChanged);
 
   // A bad patch, a ROM it was not made for with No, a target CRC that does not match:
@@ -230,7 +230,7 @@ TEST_F(BpsOperations, ApplyBpsCommitsOrChangesNothing) {
     ws.RomChanged = false;
     applyFile(patch);
     EXPECT_EQ(ws.RomImage, changed);
-    EXPECT_EQ(ws.RomWorkImage, changed);
+    EXPECT_EQ(RomWorkImage(ws), changed);
     EXPECT_FALSE(ws.RomChanged);
   }
   EXPECT_EQ(host.failures, 2);
@@ -255,7 +255,7 @@ TEST_F(BpsOperations, PatchFromTranslationEqualsInsertedRom) {
   ws.OutputBPSFileName = b.dir.file("t.bps");
   GenerateBpsFromPerevod(ws);
   EXPECT_EQ(ws.RomImage, original);
-  EXPECT_EQ(ws.RomWorkImage, original);
+  EXPECT_EQ(RomWorkImage(ws), original);
   EXPECT_FALSE(ws.RomChanged);
   ASSERT_TRUE(PutPerevodInRom(ws, 0));
   ws.OutputRomFileName = b.dir.file("saved.gb");

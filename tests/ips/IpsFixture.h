@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "support/TestFiles.h"
+#include "workspace/Rom.h"
 #include "workspace/Workspace.h"
 
 class IpsTest : public testing::Test {
@@ -14,7 +15,8 @@ class IpsTest : public testing::Test {
   ScriptedHost& host = b.host;
 
   void setRom(const std::string& bytes, const Text& name = "rom.gb") {
-    ws.RomImage = ws.RomWorkImage = bytes;
+    ws.RomImage = bytes;
+    DiscardRomWork(ws);
     ws.InputRomFileName = name;
     ws.RomLoaded = true;
   }

@@ -4,6 +4,7 @@
 #include "support/TestFiles.h"
 #include "workspace/Files.h"
 #include "workspace/Perevod.h"
+#include "workspace/Rom.h"
 
 namespace {
 
@@ -131,13 +132,14 @@ TEST(WritePerevodIntoRomImage, WritesAtAddressesAndSkipsWhatDoesNotFit) {
   EXPECT_TRUE(b.logged(W("Эй!, а где поинтеры ?, Вы чего мне подсунули?")));
   EXPECT_TRUE(b.logged(W("Адрес 9 вне образа ROM, строку пропустили")));
   EXPECT_TRUE(b.logged(W("Адрес 0 вне образа ROM, строку пропустили")));
-  EXPECT_EQ(b.ws.RomWorkImage, "");
+  EXPECT_EQ(RomWorkImage(b.ws), Text(8, '.')) << "a ROM save still writes what it did";
+  EXPECT_EQ(RomOriginalImage(b.ws), Text(8, '.'));
 }
 
 struct FuzzyBench : MergeBench {
   FuzzyBench() {
     ws.RomImage = Text(200, 'R');
-    ws.RomWorkImage = Text(200, 'W');
+    RomWorkBuffer(ws) = Text(200, 'W');
     ws.RomLoaded = ws.RomChanged = true;
     ws.CharTable.assign(256, Text(1, '\0'));
     ws.CharTable[0x41] = "A";
@@ -148,7 +150,7 @@ struct FuzzyBench : MergeBench {
   }
   void expectRomAndTableUntouched() const {
     EXPECT_EQ(ws.RomImage, Text(200, 'R'));
-    EXPECT_EQ(ws.RomWorkImage, Text(200, 'W'));
+    EXPECT_EQ(RomWorkImage(ws), Text(200, 'W'));
     EXPECT_TRUE(ws.RomLoaded && ws.RomChanged && ws.TableLoaded && ws.TableChanged);
     EXPECT_EQ(ws.CharTable[0x42], Text(1, '\0'));
     EXPECT_EQ(ws.CharTableLookup[0x42], '\0');

@@ -76,7 +76,8 @@ TEST(ExtendedCycle, UneditedExtractionChangesNoByteOfAnyRealRomWithAnyRealTable)
         const PerevodLineParts parts = ParsePerevodLine(line);
         if (parts.hasSeparator) patched[static_cast<size_t>(parts.address - 1)] ^= 0x5A;
       }
-      t.ws.RomImage = t.ws.RomWorkImage = patched;
+      t.ws.RomImage = patched;
+      DiscardRomWork(t.ws);
       ApplyIps(t.ws);
       EXPECT_EQ(t.ws.RomImage, original);
       EXPECT_EQ(t.host.failures, 0);

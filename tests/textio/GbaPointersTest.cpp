@@ -3,6 +3,7 @@
 #include "textio/GbaPointer.h"
 #include "textio/GbaPointers.h"
 #include "textio/TextioBench.h"
+#include "workspace/Rom.h"
 
 namespace {
 
@@ -143,7 +144,7 @@ TEST(CorrectGbaPointers, RewritesEveryOccurrenceOfEachRecordedPointer) {
   PointerBench expected;
   expected.image({{0, Ptr(1010)}, {9, Ptr(1010)}, {33, Ptr(1010)}, {15, Ptr(1020)}});
   EXPECT_EQ(t.ws.RomImage, expected.ws.RomImage);
-  EXPECT_EQ(t.ws.RomWorkImage, t.ws.RomImage);
+  EXPECT_EQ(RomWorkImage(t.ws), t.ws.RomImage);
   EXPECT_TRUE(t.ws.RomChanged);
   EXPECT_EQ(t.host.log,
             (std::vector<Text>{W("Выполняю коррекцию GBA поинтеров с учетом дополнительного смещение к адресам "
@@ -295,11 +296,11 @@ TEST(CorrectGbaPointers, RefusesWithoutTranslationRomOrRecordedTable) {
   // Never built for these lines: the general error line, and the images stay as they were.
   t.clearRecords();
   t.image({{0, Ptr(10)}});
-  t.ws.RomWorkImage = "stale";
+  RomWorkBuffer(t.ws) = "stale";
   CorrectGbaPointers(t.ws, 4);
   EXPECT_EQ(t.host.log.back(), W("Ошибка однако... таблица GBA поинтеров не построена для этого перевода 1102"));
   EXPECT_EQ(t.ws.RomImage.substr(0, 4), Ptr(10));
-  EXPECT_EQ(t.ws.RomWorkImage, "stale");
+  EXPECT_EQ(RomWorkImage(t.ws), "stale");
   EXPECT_FALSE(t.ws.RomChanged);
 }
 
@@ -307,7 +308,8 @@ TEST(FindGbaPointers, ReportsTheFirstOccurrenceOfEachLinesPointer) {
   PointerBench t;
   t.perevod({"10 abc", "no-space", "0 zero", "20 de", "16777217 hi", "40000000 far"});
   t.image({{9, Ptr(10)}, {3, Ptr(10)}, {30, Ptr(10)}, {44, Ptr(16777217)}});
-  t.ws.RomImage = "not read";  // the search reads the working copy
+  RomWorkBuffer(t.ws) = t.ws.RomImage;  // the search reads the working copy
+  t.ws.RomImage = "not read";
   FindGbaPointers(t.ws);
   EXPECT_EQ(t.host.log, (std::vector<Text>{W("Выполняю поиск GBA поинтеров "),
                                            W("найден поинтер на строку с адресом10, адрес поинтера3"), kZeroWarning,

@@ -2,6 +2,7 @@
 
 #include "textio/Insertion.h"
 #include "textio/TextioBench.h"
+#include "workspace/Rom.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ TEST(PutPerevodInRom, OverwritesExactlyTheCharactersOfEachLine) {
   expected.replace(5, 3, "\x82\x80\x81");
   expected.replace(11, 3, "\x80\x90\x81");
   EXPECT_EQ(t.ws.RomImage, expected);
-  EXPECT_EQ(t.ws.RomWorkImage, expected);
+  EXPECT_EQ(RomWorkImage(t.ws), expected);
   EXPECT_TRUE(t.ws.RomChanged);
   EXPECT_FALSE(t.ws.PerevodChanged);
   EXPECT_EQ(t.host.log, (std::vector<Text>{kInserted}));
@@ -121,7 +122,7 @@ TEST(PutPerevodInRom, AByteOutsideTheImageEndsTheRunWithoutCommitting) {
   EXPECT_EQ(t.host.log[1], W("Ошибка однако... запись в позицию 0 за пределами ROM (размер 16) 1101"));
   EXPECT_EQ(t.host.failures, 1);
   EXPECT_EQ(t.ws.RomImage, std::string(16, '\xEE'));
-  EXPECT_EQ(t.ws.RomWorkImage.substr(0, 3), "\x80\x81\xEE");  // the lines before it stay
+  EXPECT_EQ(RomWorkImage(t.ws).substr(0, 3), "\x80\x81\xEE");  // the lines before it stay
   EXPECT_FALSE(t.ws.RomChanged);
 
   // The next run starts again from the committed image; the tail past the end fails
@@ -133,7 +134,7 @@ TEST(PutPerevodInRom, AByteOutsideTheImageEndsTheRunWithoutCommitting) {
   std::string work(16, '\xEE');
   work[14] = '\x80';
   work[15] = '\x81';
-  EXPECT_EQ(t.ws.RomWorkImage, work);
+  EXPECT_EQ(RomWorkImage(t.ws), work);
   EXPECT_FALSE(t.ws.RomChanged);
 
   // Skipped characters write nothing and so never fail; the image never grows.

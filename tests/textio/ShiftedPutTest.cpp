@@ -5,6 +5,7 @@
 #include "textio/ShiftedPut.h"
 #include "textio/TextioBench.h"
 #include "workspace/Errors.h"
+#include "workspace/Rom.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ TEST(ShiftedPut, PacksMovesInsertsAndCorrectsThePointers) {
   expected.replace(72, 4, Ptr(51));
   expected.replace(81, 4, Ptr(45));
   EXPECT_EQ(t.ws.RomImage, expected);
-  EXPECT_EQ(t.ws.RomWorkImage, expected);
+  EXPECT_EQ(RomWorkImage(t.ws), expected);
   EXPECT_TRUE(t.ws.RomChanged);
   // The packed addresses stay without the shift, as the check box says.
   EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"9 xyz", "13 uvwxy", "19 st"}));

@@ -4,11 +4,12 @@
 #include <map>
 
 #include "support/TestFiles.h"
+#include "workspace/Rom.h"
 
 struct TextioBench : TestBench {
   void rom(const std::string& bytes) {
     ws.RomImage = bytes;
-    ws.RomWorkImage = bytes;
+    DiscardRomWork(ws);
     ws.RomLoaded = true;
   }
   void table(const std::map<int, char>& entries) {

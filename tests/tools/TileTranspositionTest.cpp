@@ -2,6 +2,7 @@
 
 #include "ToolsTestHelpers.h"
 #include "tools/TileTransposition.h"
+#include "workspace/Rom.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ TEST(TransposeTileBlock, SwapsRowsAndColumnsAndUndoesItself) {
   PutRom(t.ws, Tiles("ABCD", 8) + "tail");
   TransposeTileBlock(t.ws, Fields("0", "1", 1));
   EXPECT_EQ(t.ws.RomImage, Tiles("ACBD", 8) + "tail");
-  EXPECT_EQ(t.ws.RomWorkImage, t.ws.RomImage);
+  EXPECT_EQ(RomWorkImage(t.ws), t.ws.RomImage);
   EXPECT_TRUE(t.ws.RomChanged);
   EXPECT_EQ(
       t.host.log.back(),

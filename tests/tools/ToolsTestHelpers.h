@@ -4,10 +4,11 @@
 
 #include "support/TestFiles.h"
 #include "workspace/CharTable.h"
+#include "workspace/Rom.h"
 
 inline void PutRom(Workspace& ws, const std::string& image) {
   ws.RomImage = image;
-  ws.RomWorkImage = image;
+  DiscardRomWork(ws);
   ws.InputRomFileName = "game.gb";
   ws.RomLoaded = true;
 }

@@ -314,7 +314,7 @@ namespace {
 
 TEST(EditorWindow, FitStatusFollowsTheTypingAgainstTheRomString) {
   EditorGuiBench b({"3 Hello", "9 World"});
-  b.ws.RomImage = b.ws.RomWorkImage = std::string("\0\0Hello\0\0World", 14);
+  b.ws.RomImage = std::string("\0\0Hello\0\0World", 14);
   b.ws.RomLoaded = true;
   b.ws.CharTable.assign(256, Text(1, '\0'));
   for (int c = 'A'; c <= 'z'; ++c) b.ws.CharTable[static_cast<size_t>(c)] = Text(1, static_cast<char>(c));

@@ -20,6 +20,7 @@
 #include "ui/TransponForm.h"
 #include "workspace/CharTable.h"
 #include "workspace/Files.h"
+#include "workspace/Rom.h"
 #include "workspace/Settings.h"
 
 namespace {
@@ -51,7 +52,7 @@ void Type(QLineEdit* field, const char* text) {
 struct ToolBench : TestBench {
   void putRom(const std::string& image) {
     ws.RomImage = image;
-    ws.RomWorkImage = image;
+    DiscardRomWork(ws);
     ws.RomLoaded = true;
   }
 };

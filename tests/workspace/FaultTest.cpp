@@ -40,7 +40,9 @@ class WithoutPermissionOverride {
   bool active_ = false;
 };
 
-bool IsGeneralErrorLine(const Text& line) { return line.rfind(W("Ошибка однако... "), 0) == 0; }
+bool IsGeneralErrorLine(const Text& line) {
+  return line.rfind(W("Ошибка однако... "), 0) == 0;
+}
 
 // A workspace holding one of everything, each changed and unsaved.
 struct LoadedBench : TestBench {
@@ -49,7 +51,7 @@ struct LoadedBench : TestBench {
     ws.TableFileName = dir.file("t.tbl");
     LoadTable(ws);
     ws.TableChanged = true;
-    ws.RomImage = ws.RomWorkImage = "ROMDATA";
+    ws.RomImage = "ROMDATA";
     ws.RomLoaded = ws.RomChanged = true;
     ws.PerevodArray = {"1 one", "2 two"};
     ws.PerevodChanged = true;
@@ -74,7 +76,7 @@ struct LoadedBench : TestBench {
     EXPECT_TRUE(ws.RomChanged);
     EXPECT_TRUE(ws.PerevodChanged);
     EXPECT_TRUE(ws.TableChanged);
-    EXPECT_EQ(ws.RomWorkImage, "ROMDATA");
+    EXPECT_EQ(RomWorkImage(ws), "ROMDATA");
     EXPECT_EQ(ws.PerevodArray, (std::vector<Text>{"1 one", "2 two"}));
   }
 };
@@ -83,8 +85,9 @@ TEST(Faults, SavingIntoAMissingFolderReportsEverySave) {
   LoadedBench t;
   t.saveAllTo(t.dir.file("no/such/folder"));
   // The translation save has its own message; the others end in the general error line.
-  EXPECT_EQ(t.host.messageTexts(),
-            (std::vector<Text>{W("проверьте, что файл перевода\r\nможно создать/перезаписать:\r\n") + t.ws.PerevodFileName}));
+  EXPECT_EQ(
+      t.host.messageTexts(),
+      (std::vector<Text>{W("проверьте, что файл перевода\r\nможно создать/перезаписать:\r\n") + t.ws.PerevodFileName}));
   ASSERT_EQ(t.host.log.size(), 4u);
   for (const auto& line : t.host.log) EXPECT_TRUE(IsGeneralErrorLine(line)) << cp1251::ToUtf8(line);
   t.expectNothingLost();

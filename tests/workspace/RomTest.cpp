@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 
 struct RomBench : TestBench {
   RomBench() {
-    ws.RomWorkImage = std::string("\x00\x01new\xFF", 6);
+    RomWorkBuffer(ws) = std::string("\x00\x01new\xFF", 6);
     ws.RomLoaded = ws.RomChanged = true;
   }
   void saveTo(const std::string& name) {
@@ -28,7 +28,7 @@ TEST(LoadRom, ReadsEveryByteIntoBothImages) {
   t.ws.InputRomFileName = " " + t.dir.file("g.gb");
   LoadRom(t.ws);
   EXPECT_EQ(t.ws.RomImage, bytes);
-  EXPECT_EQ(t.ws.RomWorkImage, bytes);
+  EXPECT_EQ(RomWorkImage(t.ws), bytes);
   EXPECT_TRUE(t.ws.RomLoaded);
   EXPECT_FALSE(t.ws.RomChanged);
   EXPECT_EQ(t.host.log.back(), W("Загрузили ROM: ") + t.dir.file("g.gb"));
@@ -46,13 +46,52 @@ TEST(LoadRom, AnEmptyFileIsAnEmptyRom) {
 
 TEST(LoadRom, AMissingFileChangesNothing) {
   TestBench t;
-  t.ws.RomImage = t.ws.RomWorkImage = "keep";
+  t.ws.RomImage = "keep";
   t.ws.InputRomFileName = t.dir.file("none.gb");
   LoadRom(t.ws);
   EXPECT_EQ(t.ws.RomImage, "keep");
   EXPECT_FALSE(t.ws.RomLoaded);
   EXPECT_EQ(t.host.messageTexts(), (std::vector<Text>{W("ROM Файл\r\nне найден :-(")}));
   EXPECT_EQ(t.host.failures, 1);
+}
+
+// The working copy and the ROM as loaded share RomImage's buffers until a write; every
+// step below checks all three images, so a buffer traded at the wrong moment shows.
+TEST(RomImages, WorkingCopyAndOriginalFollowLoadsWritesAndCommits) {
+  TestBench t;
+  WriteBytes(t.dir.path() / "a.gb", "AAAA");
+  WriteBytes(t.dir.path() / "b.gb", "BBBBBB");
+  const auto expect = [&](const char* step, const Text& rom, const Text& work, const Text& original) {
+    EXPECT_EQ(t.ws.RomImage, rom) << step;
+    EXPECT_EQ(RomWorkImage(t.ws), work) << step;
+    EXPECT_EQ(RomOriginalImage(t.ws), original) << step;
+  };
+  t.ws.InputRomFileName = t.dir.file("a.gb");
+  LoadRom(t.ws);
+  expect("load", "AAAA", "AAAA", "AAAA");
+  StartRomWork(t.ws)[0] = 'x';  // an operation that stopped part way
+  expect("stopped", "AAAA", "xAAA", "AAAA");
+  ContinueRomWork(t.ws)[1] = 'y';
+  expect("continued", "AAAA", "xyAA", "AAAA");
+  t.ws.InputRomFileName = t.dir.file("none.gb");
+  LoadRom(t.ws);
+  expect("failed load", "AAAA", "xyAA", "AAAA");
+  t.ws.InputRomFileName = t.dir.file("b.gb");
+  LoadRom(t.ws);
+  expect("reload", "BBBBBB", "BBBBBB", "BBBBBB");
+  ContinueRomWork(t.ws)[0] = '1';
+  CommitRomWorkImage(t.ws);
+  expect("commit", "1BBBBB", "1BBBBB", "BBBBBB");
+  StartRomWork(t.ws)[1] = '2';
+  CommitRomWorkImage(t.ws);
+  expect("second commit", "12BBBB", "12BBBB", "BBBBBB");
+  RomWorkBuffer(t.ws) = "whole";
+  DiscardRomWork(t.ws);
+  expect("discard", "12BBBB", "12BBBB", "BBBBBB");
+  LoadRom(t.ws);
+  RomImageToWrite(t.ws)[0] = 'w';
+  expect("RomImage written", "wBBBBB", "BBBBBB", "BBBBBB");
+  EXPECT_TRUE(t.ws.RomChanged);
 }
 
 TEST(SaveRom, KeepsABackupReplacingAnOlderOne) {
@@ -62,12 +101,12 @@ TEST(SaveRom, KeepsABackupReplacingAnOlderOne) {
   WriteBytes(t.dir.path() / "game.gb", "previous");
   WriteBytes(t.dir.path() / "game.bak", "ancient");
   t.saveTo("game.gb");
-  EXPECT_EQ(ReadBytes(t.dir.path() / "game.gb"), t.ws.RomWorkImage);
+  EXPECT_EQ(ReadBytes(t.dir.path() / "game.gb"), RomWorkImage(t.ws));
   EXPECT_EQ(ReadBytes(t.dir.path() / "game.bak"), "previous");
   EXPECT_FALSE(t.ws.RomChanged);
-  EXPECT_EQ(t.host.log, (std::vector<Text>{W("старый файл ") + t.dir.file("game.gb") + W(" переименован в ") +
-                                               t.dir.file("game.bak"),
-                                           W("ROM сохранен в ") + t.dir.file("game.gb")}));
+  EXPECT_EQ(t.host.log, (std::vector<Text>{
+                            W("старый файл ") + t.dir.file("game.gb") + W(" переименован в ") + t.dir.file("game.bak"),
+                            W("ROM сохранен в ") + t.dir.file("game.gb")}));
 }
 
 TEST(SaveRom, WithoutBackupsTheOldFileIsReplaced) {
@@ -76,7 +115,7 @@ TEST(SaveRom, WithoutBackupsTheOldFileIsReplaced) {
   t.ws.MakeBAKFiles = "NO";
   WriteBytes(t.dir.path() / "game.gb", "previous");
   t.saveTo("game.gb");
-  EXPECT_EQ(ReadBytes(t.dir.path() / "game.gb"), t.ws.RomWorkImage);
+  EXPECT_EQ(ReadBytes(t.dir.path() / "game.gb"), RomWorkImage(t.ws));
   EXPECT_FALSE(fs::exists(t.dir.path() / "game.bak"));
   EXPECT_EQ(t.host.log[0], W("враги убили старый файл ") + t.dir.file("game.gb") + ":-)");
 }
@@ -88,7 +127,7 @@ TEST(SaveRom, WithoutOverwritingTheSaveGoesToAStampedName) {
   t.saveTo("game.gb");
   EXPECT_EQ(ReadBytes(t.dir.path() / "game.gb"), "previous");
   EXPECT_EQ(t.ws.OutputRomFileName, t.dir.file("06-12-2026-8-15-00_game.gb"));
-  EXPECT_EQ(ReadBytes(t.dir.path() / "06-12-2026-8-15-00_game.gb"), t.ws.RomWorkImage);
+  EXPECT_EQ(ReadBytes(t.dir.path() / "06-12-2026-8-15-00_game.gb"), RomWorkImage(t.ws));
   EXPECT_EQ(t.host.log[0], W("такой файл уже есть..."));
 
   // A bare name gets the stamp in front, without "_".
@@ -107,7 +146,7 @@ TEST(SaveRom, AsksForANameAndLogsACancel) {
 
   t.host.files.push_back({t.dir.file("chosen.gbc")});
   SaveRom(t.ws);
-  EXPECT_EQ(ReadBytes(t.dir.path() / "chosen.gbc"), t.ws.RomWorkImage);
+  EXPECT_EQ(ReadBytes(t.dir.path() / "chosen.gbc"), RomWorkImage(t.ws));
   EXPECT_EQ(t.ws.OutputRomFileName, t.dir.file("chosen.gbc"));
 }
 

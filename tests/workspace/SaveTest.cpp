@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 
 struct SaveBench : TestBench {
   explicit SaveBench(const char* bak = "YES", const char* overwrite = "YES") {
-    ws.RomWorkImage = "new content";
+    RomWorkBuffer(ws) = "new content";
     ws.RomLoaded = ws.RomChanged = true;
     ws.OverwriteOldFile = overwrite;
     ws.MakeBAKFiles = bak;
@@ -208,7 +208,7 @@ TEST(SaveRules, AWorkingFolderOutsideTheCodePage) {
   EXPECT_EQ(ws.HelpFileName, "tarvellohelp.rtf");
   host.files.push_back({"chosen.gb"});
   EXPECT_EQ(ChooseFileName(ws, FileRequest::Kind::Save, "t", "f"), "chosen.gb");
-  ws.RomWorkImage = "x";
+  RomWorkBuffer(ws) = "x";
   ws.RomLoaded = true;
   ws.OutputRomFileName = "out.gb";
   SaveRom(ws);
@@ -229,7 +229,7 @@ TEST(SaveRules, AKilledSaveLosesNothing) {
     std::string current = a, previous;  // what the target and the backup hold
     for (int run = 0; run < 10; ++run) {
       const std::string& next = current == a ? b : a;
-      t.ws.RomWorkImage = next;
+      RomWorkBuffer(t.ws) = next;
       const pid_t child = ::fork();
       if (child == 0) {
         t.saveTo("game.gb");
@@ -252,7 +252,7 @@ TEST(SaveRules, AKilledSaveLosesNothing) {
       }
       current = now;
     }
-    t.ws.RomWorkImage = current;
+    RomWorkBuffer(t.ws) = current;
     t.saveTo("game.gb");
     EXPECT_EQ(t.hiddenFiles(), std::vector<std::string>{}) << bak;
   }
