@@ -96,6 +96,35 @@ TEST(SaveRules, NamesAndLinks) {
   }
 }
 
+// A commit that does not sync trades names with the old file instead of renaming over it;
+// what the folder holds afterwards must not tell the two ways apart.
+TEST(SaveRules, BothCommitsLeaveTheSameFiles) {
+  for (const bool durable : {true, false}) {
+    TestBench t;
+    const fs::path dir = t.dir.path();
+    const auto save = [&](const std::string& name, const Text& backup = "") {
+      AtomicFileWriter file(t.dir.file(name));
+      if (!backup.empty()) file.keepOldAs(t.dir.file(backup));
+      file.write("new");
+      file.commit(durable);
+    };
+    save("fresh.txt");
+    EXPECT_EQ(ReadBytes(dir / "fresh.txt"), "new") << durable;
+    WriteBytes(dir / "linked.txt", "old");
+    fs::create_hard_link(dir / "linked.txt", dir / "other.txt");
+    save("linked.txt", "linked.bak");
+    EXPECT_EQ(ReadBytes(dir / "linked.txt"), "new") << durable;
+    EXPECT_EQ(ReadBytes(dir / "other.txt"), "old") << durable;
+    EXPECT_EQ(ReadBytes(dir / "linked.bak"), "old") << durable;
+    fs::create_directories(dir / "folder.txt" / "x");
+    EXPECT_THROW(save("folder.txt"), OperationError) << durable;
+    EXPECT_TRUE(fs::is_directory(dir / "folder.txt" / "x")) << durable;
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++entries;
+    EXPECT_EQ(entries, 5) << durable << ": no temporary is left";
+  }
+}
+
 // RLIMIT_FSIZE makes every write past a few bytes fail as a full disk would.
 class DiskFullAfter {
  public:
