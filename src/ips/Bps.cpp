@@ -3,8 +3,13 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <deque>
+#include <initializer_list>
+#include <system_error>
 #include <thread>
+#include <vector>
 
 #include "workspace/Errors.h"
 
@@ -127,6 +132,9 @@ size_t NumberSize(std::uint64_t n) {
 size_t EqualRun(std::string_view source, std::string_view target, size_t pos) {
   const size_t end = std::min(source.size(), target.size());
   size_t i = pos;
+  // Long agreeing stretches are passed in blocks by the library's vector compare.
+  constexpr size_t kBlock = 256;
+  while (i + kBlock <= end && std::memcmp(source.data() + i, target.data() + i, kBlock) == 0) i += kBlock;
   while (i + 8 <= end) {
     std::uint64_t a = 0;
     std::uint64_t b = 0;
@@ -141,52 +149,99 @@ size_t EqualRun(std::string_view source, std::string_view target, size_t pos) {
 
 namespace {
 
-// The length of the run of one byte value from `pos` on.
-size_t ByteRun(std::string_view target, size_t pos) {
-  size_t i = pos + 1;
-  while (i < target.size() && target[i] == target[pos]) ++i;
-  return i - pos;
-}
-
+// The linear encoder's patch is the smallest of all patches that build the target from
+// SourceReads (the target agreeing with the source at the same offset) and TargetReads
+// (new bytes), given the TargetCopies it takes for runs of one byte. The copies and the
+// agreeing stretches of kSureRead bytes or more cut the target into pieces whose best
+// encodings do not depend on each other; in each piece a shortest-path search over its
+// short agreeing stretches decides which become SourceReads and which are written over
+// as new bytes, by the exact sizes of the action headers.
 class LinearEncoder {
  public:
-  LinearEncoder(std::string_view source, std::string_view target) : source_(source), target_(target) {}
+  LinearEncoder(std::string_view source, std::string_view target) : source_(source), target_(target) {
+    // The TargetRead lengths whose header takes c bytes end at limit[c]: a longer one costs
+    // one header byte more.
+    std::uint64_t first = 0;  // the first header number that needs one byte more
+    std::uint64_t group = 1;
+    while (readLimits_.empty() || readLimits_.back() < target_.size()) {
+      group <<= 7;
+      first += group;
+      readLimits_.push_back((first - 2) / 4 + 1);
+      if (group > (UINT64_MAX >> 8)) break;
+    }
+  }
 
   void encode(Text& out) {
+    startPiece(0);
     size_t pos = 0;
     while (pos < target_.size()) {
       const size_t equal = EqualRun(source_, target_, pos);
-      // Inside new bytes, a short agreeing stretch costs less as new bytes than as two
-      // more action headers.
-      if (equal >= 3 || (equal > 0 && literalLength_ == 0)) {
-        flushLiteral(out);
+      if (equal >= kSureRead) {
+        settle(out, pos);
         action(out, kSourceRead, equal);
+        pos += equal;
+        startPiece(pos);
+        continue;
+      }
+      if (equal > 0) {
+        // A one-byte stretch with new bytes on both sides never needs to be a SourceRead:
+        // written over it costs its one byte, and the two TargetReads it would part never
+        // cost less than one of their joint length.
+        if (equal > 1 || pos == pieceStart_ || pos + equal == target_.size()) {
+          if (nodes_.size() > kMaxStretches) {
+            settle(out, pos);
+            startPiece(pos);
+          }
+          nodes_.push_back({pos, 0, static_cast<std::uint32_t>(equal), 0});
+        }
         pos += equal;
         continue;
       }
-      if (pos + 2 < target_.size() && target_[pos + 1] == target_[pos] && target_[pos + 2] == target_[pos]) {
-        const size_t run = ByteRun(target_, pos);
-        if (copyPays(pos, run)) {
-          addLiteral(pos);
-          flushLiteral(out);
-          targetCopy(out, pos, run - 1);
-          pos += run;
-          continue;
-        }
+      const size_t run = ChangedRun(pos);
+      if (run >= 3 && copyPays(pos, run)) {
+        // The run's first byte is new; the copy repeats it.
+        settle(out, pos + 1);
+        targetCopy(out, pos, run - 1);
+        pos += run;
+        startPiece(pos);
+        continue;
       }
-      addLiteral(pos);
       ++pos;
     }
-    flushLiteral(out);
+    settle(out, target_.size());
   }
 
  private:
+  // An agreeing stretch this long is a SourceRead in every smallest patch: written over,
+  // it would cost its own length, more than the header bytes it could save.
+  static constexpr size_t kSureRead = 16;
+  // Bounds the search's memory on pairs that agree in millions of short stretches in a
+  // row; only there can the patch come out a few bytes larger than the smallest.
+  static constexpr size_t kMaxStretches = size_t{1} << 20;
+
+  // A point of the search: the piece's start, an agreeing stretch, or the piece's end.
+  struct Stretch {
+    std::uint64_t start;
+    std::uint64_t cost;  // of the piece up to this stretch's end, when it is a SourceRead
+    std::uint32_t length;
+    std::uint32_t before;  // the SourceRead stretch before it on that best way (0: none)
+    std::uint64_t end() const { return start + length; }
+  };
+
   static std::uint64_t Header(unsigned kind, size_t length) { return (std::uint64_t{length - 1} << 2) | kind; }
   static std::uint64_t Offset(std::uint64_t from, std::uint64_t to) {
     return to >= from ? (to - from) << 1 : ((from - to) << 1) | 1;
   }
 
   void action(Text& out, unsigned kind, size_t length) { AppendBpsNumber(out, Header(kind, length)); }
+
+  // The length of the run of one byte value from `pos` on, up to the next byte that
+  // agrees with the source.
+  size_t ChangedRun(size_t pos) const {
+    size_t i = pos + 1;
+    while (i < target_.size() && target_[i] == target_[pos] && (i >= source_.size() || source_[i] != target_[i])) ++i;
+    return i - pos;
+  }
 
   // The run as one new byte and a copy of it must come out shorter than as new bytes.
   bool copyPays(size_t pos, size_t run) const {
@@ -200,46 +255,144 @@ class LinearEncoder {
     targetCursor_ = from + length;
   }
 
-  void addLiteral(size_t pos) {
-    if (literalLength_ == 0) literalStart_ = pos;
-    ++literalLength_;
+  void targetRead(Text& out, size_t from, size_t to) {
+    if (to == from) return;
+    action(out, kTargetRead, to - from);
+    out.append(target_.substr(from, to - from));
   }
 
-  void flushLiteral(Text& out) {
-    if (literalLength_ == 0) return;
-    action(out, kTargetRead, literalLength_);
-    out.append(target_.substr(literalStart_, literalLength_));
-    literalLength_ = 0;
+  void startPiece(size_t pos) {
+    pieceStart_ = pos;
+    nodes_.assign(1, Stretch{pos, 0, 0, 0});
+  }
+
+  // Writes the piece from pieceStart_ to `end`: the best choice of its stretches as
+  // SourceReads, the rest as TargetReads.
+  void settle(Text& out, size_t end) {
+    std::vector<Stretch>& node = nodes_;
+    const size_t n = node.size() - 1;
+    if (n == 0) return targetRead(out, pieceStart_, end);
+    node.push_back(Stretch{end, 0, 0, 0});
+    // For each header size, the stretches whose end leaves a TargetRead of that header
+    // size before the current one, as a queue ordered by cost minus end (the rest of a
+    // TargetRead's cost grows with its length alone).
+    std::vector<std::deque<std::uint32_t>>& windows = windows_;
+    windows.resize(readLimits_.size());
+    for (auto& window : windows) window.clear();
+    std::vector<std::uint32_t> next(readLimits_.size(), 0);
+    const auto key = [&](std::uint32_t i) { return static_cast<std::int64_t>(node[i].cost - node[i].end()); };
+    for (std::uint32_t j = 1; j <= n + 1; ++j) {
+      Stretch& here = node[j];
+      std::uint64_t best = UINT64_MAX;
+      if (node[j - 1].end() == here.start) {
+        best = node[j - 1].cost;
+        here.before = j - 1;
+      }
+      for (size_t c = 0; c < readLimits_.size(); ++c) {
+        const std::uint64_t shortest = c == 0 ? 1 : readLimits_[c - 1] + 1;
+        auto& window = windows[c];
+        while (next[c] < j && node[next[c]].end() + shortest <= here.start) {
+          while (!window.empty() && key(window.back()) >= key(next[c])) window.pop_back();
+          window.push_back(next[c]++);
+        }
+        while (!window.empty() && node[window.front()].end() + readLimits_[c] < here.start) window.pop_front();
+        if (window.empty()) continue;
+        const Stretch& from = node[window.front()];
+        const std::uint64_t cost = from.cost + (here.start - from.end()) + c + 1;
+        if (cost < best) {
+          best = cost;
+          here.before = window.front();
+        }
+      }
+      here.cost = best + (j <= n ? NumberSize(Header(kSourceRead, here.length)) : 0);
+    }
+    std::vector<std::uint32_t> reads;
+    for (std::uint32_t j = node[n + 1].before; j != 0; j = node[j].before) reads.push_back(j);
+    std::uint64_t at = pieceStart_;
+    for (auto it = reads.rbegin(); it != reads.rend(); ++it) {
+      targetRead(out, at, node[*it].start);
+      action(out, kSourceRead, node[*it].length);
+      at = node[*it].end();
+    }
+    targetRead(out, at, end);
   }
 
   std::string_view source_;
   std::string_view target_;
-  size_t literalStart_ = 0;
-  size_t literalLength_ = 0;
+  std::vector<std::uint64_t> readLimits_;
+  std::vector<Stretch> nodes_;  // the piece's start, then its agreeing stretches so far
+  std::vector<std::deque<std::uint32_t>> windows_;
+  size_t pieceStart_ = 0;
   size_t targetCursor_ = 0;
 };
-
-}  // namespace
-
-namespace {
 
 std::uint32_t SerialCrc32(std::string_view data) {
   return static_cast<std::uint32_t>(crc32_z(0, reinterpret_cast<const Bytef*>(data.data()), data.size()));
 }
 
+// The CRC32s of whole images, summed in pieces by whoever is free: a second thread from
+// the start, and the caller once it asks for them. A patch needs the sums of two images,
+// and on two cores the caller can find the actions meanwhile.
+class Crc32Sums {
+ public:
+  explicit Crc32Sums(std::initializer_list<std::string_view> data) : parts_(data.size()) {
+    constexpr size_t kPiece = size_t{1} << 20;
+    size_t total = 0;
+    size_t part = 0;
+    for (std::string_view bytes : data) {
+      for (size_t at = 0; at < bytes.size(); at += kPiece) pieces_.push_back({part, bytes.substr(at, kPiece)});
+      total += bytes.size();
+      ++part;
+    }
+    crc_.resize(pieces_.size());
+    // Below a few MiB a thread costs more than it saves.
+    if (total < (size_t{4} << 20)) return;
+    try {
+      worker_ = std::thread([this] { work(); });
+    } catch (const std::system_error&) {
+      // Without a thread the caller sums every piece.
+    }
+  }
+  ~Crc32Sums() {
+    if (!worker_.joinable()) return;
+    next_ = pieces_.size();
+    worker_.join();
+  }
+  Crc32Sums(const Crc32Sums&) = delete;
+  Crc32Sums& operator=(const Crc32Sums&) = delete;
+
+  std::vector<std::uint32_t> sums() {
+    work();
+    if (worker_.joinable()) worker_.join();
+    std::vector<std::uint32_t> crc(parts_, 0);
+    for (size_t i = 0; i < pieces_.size(); ++i) {
+      const Piece& piece = pieces_[i];
+      crc[piece.part] =
+          static_cast<std::uint32_t>(crc32_combine(crc[piece.part], crc_[i], static_cast<z_off_t>(piece.bytes.size())));
+    }
+    return crc;
+  }
+
+ private:
+  struct Piece {
+    size_t part;
+    std::string_view bytes;
+  };
+  void work() {
+    for (size_t i; (i = next_.fetch_add(1)) < pieces_.size();) crc_[i] = SerialCrc32(pieces_[i].bytes);
+  }
+
+  size_t parts_;
+  std::vector<Piece> pieces_;
+  std::vector<std::uint32_t> crc_;
+  std::atomic<size_t> next_{0};
+  std::thread worker_;
+};
+
 }  // namespace
 
 std::uint32_t Crc32(std::string_view data) {
-  // A whole image is summed in two halves at once: a patch needs the sums of two images,
-  // and on two cores that halves the wait for them.
-  constexpr size_t kSplitFrom = 4u << 20;
-  if (data.size() < kSplitFrom) return SerialCrc32(data);
-  const size_t half = data.size() / 2;
-  std::uint32_t first = 0;
-  std::thread worker([&first, data, half] { first = SerialCrc32(data.substr(0, half)); });
-  const std::uint32_t second = SerialCrc32(data.substr(half));
-  worker.join();
-  return static_cast<std::uint32_t>(crc32_combine(first, second, static_cast<z_off_t>(data.size() - half)));
+  return Crc32Sums({data}).sums()[0];
 }
 
 void AppendBpsNumber(Text& out, std::uint64_t n) {
@@ -318,9 +471,9 @@ Text CreateBps(std::string_view source, std::string_view target) {
   AppendBpsNumber(out, source.size());
   AppendBpsNumber(out, target.size());
   AppendBpsNumber(out, 0);
+  Crc32Sums images({source, target});
   LinearEncoder(source, target).encode(out);
-  AppendLittleEndian32(out, Crc32(source));
-  AppendLittleEndian32(out, Crc32(target));
+  for (const std::uint32_t crc : images.sums()) AppendLittleEndian32(out, crc);
   AppendLittleEndian32(out, Crc32(out));
   return out;
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <random>
+#include <vector>
 
 #include "IpsFixture.h"
 #include "TestBps.h"
@@ -109,6 +112,60 @@ TEST(BpsFormat, Large32MiBPairRoundTrips) {
   }
   target += std::string(70000, '\0');
   ExpectRoundTrip(source, target, false);
+}
+
+// The smallest size of the actions of any patch made of SourceReads and TargetReads alone,
+// over every way of cutting the target into them.
+size_t SmallestReadActions(const std::string& source, const std::string& target) {
+  std::vector<size_t> best(target.size() + 1, SIZE_MAX);
+  best[0] = 0;
+  for (size_t from = 0; from < target.size(); ++from) {
+    bool agrees = true;
+    for (size_t to = from + 1; to <= target.size(); ++to) {
+      const size_t n = to - from;
+      agrees = agrees && to <= source.size() && source[to - 1] == target[to - 1];
+      if (agrees) best[to] = std::min(best[to], best[from] + TestNumber((n - 1) << 2).size());
+      best[to] = std::min(best[to], best[from] + TestNumber(((n - 1) << 2) | 1).size() + n);
+    }
+  }
+  return best.back();
+}
+
+// Pairs of few byte values, so that short agreeing stretches abound, and of lengths that
+// cross the header sizes' limits; none with a run the encoder would copy.
+TEST(BpsFormat, LinearPatchIsTheSmallestOfReadsAlone) {
+  Rng rng(77);
+  int checked = 0;
+  for (int i = 0; i < 1500; ++i) {
+    const auto value = [&] { return static_cast<char>('a' + rng() % 6); };
+    std::string source(rng() % 180, '\0');
+    for (auto& c : source) c = value();
+    std::string target = source;
+    target.resize(i % 4 == 0 ? rng() % 200 : source.size(), 'a');
+    const unsigned changePercent = std::array{3u, 15u, 40u, 70u, 95u}[rng() % 5];
+    for (auto& c : target)
+      if (rng() % 100 < changePercent) c = value();
+    if (target.find("aaaaa") != std::string::npos || target.find("bbbbb") != std::string::npos ||
+        target.find("ccccc") != std::string::npos || target.find("ddddd") != std::string::npos ||
+        target.find("eeeee") != std::string::npos || target.find("fffff") != std::string::npos)
+      continue;
+    const size_t frame = 4 + TestNumber(source.size()).size() + TestNumber(target.size()).size() + 1 + 12;
+    ASSERT_EQ(CreateBps(source, target).size(), frame + SmallestReadActions(source, target))
+        << source << " -> " << target;
+    ++checked;
+  }
+  EXPECT_GT(checked, 1000);
+
+  // Beyond 4,128 new bytes a TargetRead's header takes 3 bytes: three agreeing bytes
+  // between two such stretches are cheaper written over than as a SourceRead.
+  std::string source(10003, '\0');
+  std::string target(10003, '\0');
+  for (size_t i = 0; i < target.size(); ++i) {
+    target[i] = static_cast<char>(i * 7 % 251);
+    source[i] = static_cast<char>(i >= 5000 && i < 5003 ? target[i] : target[i] ^ 0x40);
+  }
+  const size_t frame = 4 + 2 * TestNumber(10003).size() + 1 + 12;
+  EXPECT_EQ(CreateBps(source, target).size(), frame + TestNumber(((10003 - 1) << 2) | 1).size() + 10003);
 }
 
 TEST(BpsFormat, RepeatedBytesBecomeTargetCopies) {
