@@ -9,10 +9,16 @@
 
 #include <cerrno>
 #include <charconv>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <system_error>
+#include <thread>
 #include <utility>
+#include <vector>
 
 #include "workspace/Errors.h"
 
@@ -299,6 +305,86 @@ void WriteFileAtomically(const Text& name, std::string_view data) {
   file.commit(true);
 }
 
+// Writes the pieces handed to it, in order, on a thread of its own. At most two wait:
+// a program that makes them faster than they are written waits for the writer. After a
+// failure the rest are dropped and the failure is thrown to the program.
+class AtomicFileWriter::WriteBehind {
+ public:
+  WriteBehind(int fd, const Text& name) : fd_(fd), name_(name), thread_([this] { run(); }) {}
+  ~WriteBehind() {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+  }
+  WriteBehind(const WriteBehind&) = delete;
+  WriteBehind& operator=(const WriteBehind&) = delete;
+
+  void write(std::string_view data) {
+    Text piece;
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [this] { return waiting_.size() < 2 || failure_; });
+      if (failure_) std::rethrow_exception(failure_);
+      if (!spare_.empty()) {
+        piece.swap(spare_.back());
+        spare_.pop_back();
+      }
+    }
+    piece.assign(data);
+    {
+      const std::lock_guard lock(mutex_);
+      waiting_.push_back(std::move(piece));
+    }
+    changed_.notify_all();
+  }
+
+  // Returns once every piece is written; throws the first failure.
+  void finish() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return (waiting_.empty() && !writing_) || failure_; });
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  void run() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return !waiting_.empty() || stop_; });
+      if (stop_) return;
+      Text piece = std::move(waiting_.front());
+      waiting_.pop_front();
+      const bool failed = failure_ != nullptr;
+      writing_ = true;
+      lock.unlock();
+      std::exception_ptr failure;
+      try {
+        if (!failed) WriteAll(fd_, piece, name_);
+      } catch (...) {
+        failure = std::current_exception();
+      }
+      lock.lock();
+      writing_ = false;
+      if (failure) failure_ = failure;
+      spare_.push_back(std::move(piece));
+      changed_.notify_all();
+    }
+  }
+
+  int fd_;
+  Text name_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Text> waiting_;
+  std::vector<Text> spare_;  // written pieces' buffers, for the next ones
+  bool writing_ = false;
+  bool stop_ = false;
+  std::exception_ptr failure_;
+  std::thread thread_;  // last: it starts once everything it uses is there
+};
+
 AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeToKeep(NativePath(name).string())) {
   std::filesystem::path target = NativePath(name);
   struct stat st {};
@@ -336,6 +422,7 @@ void AtomicFileWriter::openTemporary(const std::string& dir, const std::string& 
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
+  behind_.reset();
   if (fd_ < 0) return;
   ::close(fd_);
   if (!tmpName_.empty() && !unnamed_) ::unlink(tmpName_.c_str());
@@ -346,10 +433,26 @@ void AtomicFileWriter::keepOldAs(const Text& backupName) {
 }
 
 void AtomicFileWriter::write(std::string_view data) {
-  WriteAll(fd_, data, name_);
+  if (!wrote_) {
+    // One write is all most saves make: no thread for it.
+    wrote_ = true;
+    return WriteAll(fd_, data, name_);
+  }
+  if (!behind_) {
+    try {
+      behind_ = std::make_unique<WriteBehind>(fd_, name_);
+    } catch (const std::system_error&) {
+      return WriteAll(fd_, data, name_);  // no thread to be had: write it here
+    }
+  }
+  behind_->write(data);
 }
 
 void AtomicFileWriter::commit(bool durable) {
+  if (behind_) {
+    behind_->finish();
+    behind_.reset();
+  }
   if (tmpName_.empty()) {
     const int fd = std::exchange(fd_, -1);
     if (::close(fd) != 0) throw FileError(errno, name_);

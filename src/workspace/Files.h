@@ -3,6 +3,7 @@
 // once; writes go to a temporary file beside the target and are renamed into place
 // only when complete, so a failed save never costs the old file.
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
 #include "workspace/Cp1251.h"
@@ -59,6 +60,10 @@ void RemoveFile(const Text& name);
 // allows it, so a killed process leaves nothing behind; elsewhere it is a hidden
 // ".NAME.tarvello-PID-XXXXXX" beside the target, and a later save of the same target
 // removes those whose process is gone.
+//
+// From the second write() on, the pieces are written by a thread of the writer's own, so
+// the program makes the next piece meanwhile; a failed write is then thrown by a later
+// write() or by commit().
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(const Text& name);
@@ -75,6 +80,7 @@ class AtomicFileWriter {
   void commit(bool durable);
 
  private:
+  class WriteBehind;
   void openTemporary(const std::string& dir, const std::string& file);
   Text name_;
   std::string target_;    // the native path written: a link's target for a link
@@ -83,4 +89,6 @@ class AtomicFileWriter {
   Text backup_;
   int fd_ = -1;
   unsigned mode_ = 0;
+  bool wrote_ = false;
+  std::unique_ptr<WriteBehind> behind_;
 };

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <optional>
 #include <random>
 
 #include "ips/IpsFile.h"
@@ -146,6 +147,45 @@ class DiskFullAfter {
   rlimit saved_{};
   sighandler_t oldHandler_;
 };
+
+// The pieces after the first are written by the writer's thread: they must arrive in
+// order, a failure among them must still stop the save before the rename, and a writer
+// dropped uncommitted with pieces waiting must leave the old file.
+TEST(SaveRules, PiecesWrittenBehindArriveInOrderOrNotAtAll) {
+  TestBench t;
+  const fs::path dir = t.dir.path();
+  std::mt19937 rng(5);
+  std::string all;
+  {
+    AtomicFileWriter file(t.dir.file("out.txt"));
+    for (int i = 0; i < 300; ++i) {
+      const std::string piece(rng() % 5000, static_cast<char>('a' + i % 26));
+      file.write(piece);
+      all += piece;
+    }
+    file.commit(false);
+  }
+  EXPECT_EQ(ReadBytes(dir / "out.txt"), all);
+  for (const bool diskFull : {true, false}) {
+    bool threw = false;
+    {
+      std::optional<DiskFullAfter> full;
+      if (diskFull) full.emplace(11500);  // only the last piece fails: commit() must tell
+      AtomicFileWriter file(t.dir.file("out.txt"));
+      try {
+        for (int i = 0; i < (diskFull ? 12 : 50); ++i) file.write(std::string(1000, 'x'));
+        if (diskFull) file.commit(false);
+      } catch (const OperationError&) {
+        threw = true;
+      }
+    }
+    EXPECT_EQ(threw, diskFull);
+    EXPECT_EQ(ReadBytes(dir / "out.txt"), all) << diskFull;
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++entries;
+    EXPECT_EQ(entries, 1) << diskFull << ": no temporary is left";
+  }
+}
 
 TEST(SaveRules, AFailedSaveKeepsTargetAndBackupAndLogsNoRuleLine) {
   for (const char* bak : {"YES", "NO"}) {
