@@ -313,7 +313,8 @@ void ExtractionReport(std::string_view image, const EntryCodec& codec, int minCh
     mostChars = std::max(mostChars, lone.chars[b]);
   }
   const size_t shortest = mostChars == 0 ? 1 : static_cast<size_t>((minimum + mostChars - 1) / mostChars);
-  TextRunFinder others(image, other, 1);
+  // Its mask is as big as the other one: made only for a table that has such codes.
+  TextRunFinder others(anyOther ? image : std::string_view(), other, 1);
   const auto scanGap = [&](size_t gapEnd) {
     if (!anyOther || shortest == 1) return;
     for (size_t p = others.next(at); p < gapEnd; p = others.next(std::max(at, p + 1))) {
