@@ -1,13 +1,12 @@
 #include "ips/Bps.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <deque>
-#include <initializer_list>
 #include <system_error>
+#include <utility>
 #include <thread>
 #include <vector>
 
@@ -326,73 +325,50 @@ class LinearEncoder {
   size_t targetCursor_ = 0;
 };
 
-std::uint32_t SerialCrc32(std::string_view data) {
-  return static_cast<std::uint32_t>(crc32_z(0, reinterpret_cast<const Bytef*>(data.data()), data.size()));
-}
-
-// The CRC32s of whole images, summed in pieces by whoever is free: a second thread from
-// the start, and the caller once it asks for them. A patch needs the sums of two images,
-// and on two cores the caller can find the actions meanwhile.
-class Crc32Sums {
+// The CRC32s of two whole images, summed on a second thread while the caller finds the
+// patch's actions; on two cores that hides them from a patch's making.
+class ImageCrcs {
  public:
-  explicit Crc32Sums(std::initializer_list<std::string_view> data) : parts_(data.size()) {
-    constexpr size_t kPiece = size_t{1} << 20;
-    size_t total = 0;
-    size_t part = 0;
-    for (std::string_view bytes : data) {
-      for (size_t at = 0; at < bytes.size(); at += kPiece) pieces_.push_back({part, bytes.substr(at, kPiece)});
-      total += bytes.size();
-      ++part;
-    }
-    crc_.resize(pieces_.size());
+  ImageCrcs(std::string_view source, std::string_view target) : source_(source), target_(target) {
     // Below a few MiB a thread costs more than it saves.
-    if (total < (size_t{4} << 20)) return;
+    if (source.size() + target.size() < (size_t{4} << 20)) return;
     try {
-      worker_ = std::thread([this] { work(); });
+      worker_ = std::thread([this] { sum(); });
     } catch (const std::system_error&) {
-      // Without a thread the caller sums every piece.
+      // Without a thread the caller sums them.
     }
   }
-  ~Crc32Sums() {
-    if (!worker_.joinable()) return;
-    next_ = pieces_.size();
-    worker_.join();
-  }
-  Crc32Sums(const Crc32Sums&) = delete;
-  Crc32Sums& operator=(const Crc32Sums&) = delete;
-
-  std::vector<std::uint32_t> sums() {
-    work();
+  ~ImageCrcs() {
     if (worker_.joinable()) worker_.join();
-    std::vector<std::uint32_t> crc(parts_, 0);
-    for (size_t i = 0; i < pieces_.size(); ++i) {
-      const Piece& piece = pieces_[i];
-      crc[piece.part] =
-          static_cast<std::uint32_t>(crc32_combine(crc[piece.part], crc_[i], static_cast<z_off_t>(piece.bytes.size())));
-    }
-    return crc;
+  }
+  ImageCrcs(const ImageCrcs&) = delete;
+  ImageCrcs& operator=(const ImageCrcs&) = delete;
+
+  std::pair<std::uint32_t, std::uint32_t> sums() {
+    if (worker_.joinable())
+      worker_.join();
+    else
+      sum();
+    return {sourceCrc_, targetCrc_};
   }
 
  private:
-  struct Piece {
-    size_t part;
-    std::string_view bytes;
-  };
-  void work() {
-    for (size_t i; (i = next_.fetch_add(1)) < pieces_.size();) crc_[i] = SerialCrc32(pieces_[i].bytes);
+  void sum() {
+    sourceCrc_ = Crc32(source_);
+    targetCrc_ = Crc32(target_);
   }
 
-  size_t parts_;
-  std::vector<Piece> pieces_;
-  std::vector<std::uint32_t> crc_;
-  std::atomic<size_t> next_{0};
+  std::string_view source_;
+  std::string_view target_;
+  std::uint32_t sourceCrc_ = 0;
+  std::uint32_t targetCrc_ = 0;
   std::thread worker_;
 };
 
 }  // namespace
 
 std::uint32_t Crc32(std::string_view data) {
-  return Crc32Sums({data}).sums()[0];
+  return libdeflate_crc32(0, data.data(), data.size());
 }
 
 void AppendBpsNumber(Text& out, std::uint64_t n) {
@@ -471,9 +447,11 @@ Text CreateBps(std::string_view source, std::string_view target) {
   AppendBpsNumber(out, source.size());
   AppendBpsNumber(out, target.size());
   AppendBpsNumber(out, 0);
-  Crc32Sums images({source, target});
+  ImageCrcs images(source, target);
   LinearEncoder(source, target).encode(out);
-  for (const std::uint32_t crc : images.sums()) AppendLittleEndian32(out, crc);
+  const auto [sourceCrc, targetCrc] = images.sums();
+  AppendLittleEndian32(out, sourceCrc);
+  AppendLittleEndian32(out, targetCrc);
   AppendLittleEndian32(out, Crc32(out));
   return out;
 }

@@ -15,7 +15,7 @@ inline constexpr size_t kBpsFooterSize = 12;
 // The general error line's number for a patch that is not a whole, valid BPS.
 inline constexpr int kErrBadBps = 1201;
 
-// zlib's CRC32 (polynomial 0xEDB88320, inverted in and out).
+// The common CRC32 (polynomial 0xEDB88320, inverted in and out), at memory speed.
 std::uint32_t Crc32(std::string_view data);
 
 // A patch whose frame has been checked: magic, header numbers, metadata and the patch's

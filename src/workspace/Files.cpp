@@ -263,6 +263,42 @@ MappedFile::~MappedFile() {
   if (data_) ::munmap(const_cast<char*>(data_), size_);
 }
 
+namespace {
+
+// Reads from `fd` into [at, at + room) until it is full or the file ends; the bytes read,
+// or -1 with errno set.
+ssize_t ReadFull(int fd, char* at, size_t room) {
+  size_t got = 0;
+  while (got < room) {
+    const ssize_t n = ::read(fd, at + got, room - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(got);
+}
+
+// The buffer becomes the next `size` bytes of the file (fewer at its end), read straight
+// into its storage: the bytes are never cleared first, a pass over the whole image that a
+// load of 32 MiB would otherwise pay for.
+ssize_t ReadIntoWhole(int fd, Text& data, size_t size) {
+  ssize_t result = 0;
+#if defined(__cpp_lib_string_resize_and_overwrite)
+  data.resize_and_overwrite(size, [&](char* at, size_t room) {
+    result = ReadFull(fd, at, room);
+    return result < 0 ? size_t{0} : static_cast<size_t>(result);
+  });
+#else
+  data.resize(size);
+  result = ReadFull(fd, data.data(), size);
+  data.resize(result < 0 ? 0 : static_cast<size_t>(result));
+#endif
+  return result;
+}
+
+}  // namespace
+
 void ReadWholeFileInto(const Text& name, Text& data) {
   // O_NONBLOCK: a FIFO given as a file name must not hang the program in open().
   Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -270,33 +306,18 @@ void ReadWholeFileInto(const Text& name, Text& data) {
   const struct stat st = RegularFileStat(fd.get(), name);
   const auto size = static_cast<size_t>(st.st_size);
   ReserveImage(data, size);
-  // Only the part beyond the buffer's old length is cleared first: a reload of the same
-  // size reads straight over the old bytes.
-  data.resize(size);
-  size_t got = 0;
-  // The size is a hint: a file that grows or shrinks while we read is read to its end.
+  if (ReadIntoWhole(fd.get(), data, size) < 0) throw FileError(errno, name);
+  // The size is a hint: a file that grows while we read is read to its end. Grow only for
+  // a file that really is longer than its size said: growing a full buffer first would
+  // copy the whole image once more on every load.
+  if (data.size() < size) return;
   for (;;) {
-    if (got == data.size()) {
-      // Grow only for a file that really is longer than its size said: growing a full
-      // buffer first would copy the whole image once more on every load.
-      char probe[4096];
-      const ssize_t extra = ::read(fd.get(), probe, sizeof probe);
-      if (extra < 0 && errno == EINTR) continue;
-      if (extra < 0) throw FileError(errno, name);
-      if (extra == 0) break;
-      data.append(probe, static_cast<size_t>(extra));
-      got += static_cast<size_t>(extra);
-      continue;
-    }
-    const ssize_t n = ::read(fd.get(), data.data() + got, data.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw FileError(errno, name);
-    }
-    if (n == 0) break;
-    got += static_cast<size_t>(n);
+    char probe[4096];
+    const ssize_t extra = ReadFull(fd.get(), probe, sizeof probe);
+    if (extra < 0) throw FileError(errno, name);
+    if (extra == 0) break;
+    data.append(probe, static_cast<size_t>(extra));
   }
-  data.resize(got);
 }
 
 void WriteFileAtomically(const Text& name, std::string_view data) {
