@@ -126,13 +126,30 @@ size_t NumberSize(std::uint64_t n) {
   return size;
 }
 
+std::uint64_t Header(unsigned kind, size_t length) {
+  return (std::uint64_t{length - 1} << 2) | kind;
+}
+
+// The number that moves a copy cursor from `from` to `to`.
+std::uint64_t Offset(std::uint64_t from, std::uint64_t to) {
+  return to >= from ? (to - from) << 1 : ((from - to) << 1) | 1;
+}
+
 }  // namespace
 
 size_t EqualRun(std::string_view source, std::string_view target, size_t pos) {
   const size_t end = std::min(source.size(), target.size());
   size_t i = pos;
-  // Long agreeing stretches are passed in blocks by the library's vector compare.
+  // Long agreeing stretches are passed in blocks by the library's vector compare, once
+  // the first word agrees: most calls in changed text end at their first byte.
   constexpr size_t kBlock = 256;
+  if (i + 8 <= end) {
+    std::uint64_t a = 0;
+    std::uint64_t b = 0;
+    std::memcpy(&a, source.data() + i, 8);
+    std::memcpy(&b, target.data() + i, 8);
+    if (a != b) return static_cast<size_t>(__builtin_ctzll(a ^ b) / 8);
+  }
   while (i + kBlock <= end && std::memcmp(source.data() + i, target.data() + i, kBlock) == 0) i += kBlock;
   while (i + 8 <= end) {
     std::uint64_t a = 0;
@@ -148,6 +165,10 @@ size_t EqualRun(std::string_view source, std::string_view target, size_t pos) {
 
 namespace {
 
+// An agreeing stretch this long is a SourceRead in every smallest patch: written over,
+// it would cost its own length, more than the header bytes it could save.
+constexpr size_t kSureRead = 16;
+
 // The linear encoder's patch is the smallest of all patches that build the target from
 // SourceReads (the target agreeing with the source at the same offset) and TargetReads
 // (new bytes), given the TargetCopies it takes for runs of one byte. The copies and the
@@ -157,7 +178,8 @@ namespace {
 // as new bytes, by the exact sizes of the action headers.
 class LinearEncoder {
  public:
-  LinearEncoder(std::string_view source, std::string_view target) : source_(source), target_(target) {
+  LinearEncoder(std::string_view source, std::string_view target, size_t& targetCursor)
+      : source_(source), target_(target), targetCursor_(targetCursor) {
     // The TargetRead lengths whose header takes c bytes end at limit[c]: a longer one costs
     // one header byte more.
     std::uint64_t first = 0;  // the first header number that needs one byte more
@@ -170,11 +192,14 @@ class LinearEncoder {
     }
   }
 
-  void encode(Text& out) {
-    startPiece(0);
-    size_t pos = 0;
-    while (pos < target_.size()) {
-      const size_t equal = EqualRun(source_, target_, pos);
+  // Writes the actions for the target's bytes [from, to).
+  void encode(Text& out, size_t from, size_t to) {
+    if (from == to) return;
+    to_ = to;
+    startPiece(from);
+    size_t pos = from;
+    while (pos < to) {
+      const size_t equal = std::min(EqualRun(source_, target_, pos), to - pos);
       if (equal >= kSureRead) {
         settle(out, pos);
         action(out, kSourceRead, equal);
@@ -186,7 +211,7 @@ class LinearEncoder {
         // A one-byte stretch with new bytes on both sides never needs to be a SourceRead:
         // written over it costs its one byte, and the two TargetReads it would part never
         // cost less than one of their joint length.
-        if (equal > 1 || pos == pieceStart_ || pos + equal == target_.size()) {
+        if (equal > 1 || pos == pieceStart_ || pos + equal == to) {
           if (nodes_.size() > kMaxStretches) {
             settle(out, pos);
             startPiece(pos);
@@ -207,13 +232,10 @@ class LinearEncoder {
       }
       ++pos;
     }
-    settle(out, target_.size());
+    settle(out, to);
   }
 
  private:
-  // An agreeing stretch this long is a SourceRead in every smallest patch: written over,
-  // it would cost its own length, more than the header bytes it could save.
-  static constexpr size_t kSureRead = 16;
   // Bounds the search's memory on pairs that agree in millions of short stretches in a
   // row; only there can the patch come out a few bytes larger than the smallest.
   static constexpr size_t kMaxStretches = size_t{1} << 20;
@@ -227,18 +249,14 @@ class LinearEncoder {
     std::uint64_t end() const { return start + length; }
   };
 
-  static std::uint64_t Header(unsigned kind, size_t length) { return (std::uint64_t{length - 1} << 2) | kind; }
-  static std::uint64_t Offset(std::uint64_t from, std::uint64_t to) {
-    return to >= from ? (to - from) << 1 : ((from - to) << 1) | 1;
-  }
 
   void action(Text& out, unsigned kind, size_t length) { AppendBpsNumber(out, Header(kind, length)); }
 
-  // The length of the run of one byte value from `pos` on, up to the next byte that
-  // agrees with the source.
+  // The length of the run of one byte value from `pos` on, whatever the source holds
+  // there: a run is one copy, never cut where the source happens to agree.
   size_t ChangedRun(size_t pos) const {
     size_t i = pos + 1;
-    while (i < target_.size() && target_[i] == target_[pos] && (i >= source_.size() || source_[i] != target_[i])) ++i;
+    while (i < to_ && target_[i] == target_[pos]) ++i;
     return i - pos;
   }
 
@@ -322,7 +340,408 @@ class LinearEncoder {
   std::vector<Stretch> nodes_;  // the piece's start, then its agreeing stretches so far
   std::vector<std::deque<std::uint32_t>> windows_;
   size_t pieceStart_ = 0;
+  size_t to_ = 0;
+  size_t& targetCursor_;
+};
+
+std::uint64_t Load64(std::string_view bytes, size_t at) {
+  std::uint64_t v = 0;
+  std::memcpy(&v, bytes.data() + at, 8);
+  return v;
+}
+
+// The length of the common stretch of a[i..] and b[j..].
+size_t CommonLength(std::string_view a, size_t i, std::string_view b, size_t j) {
+  const size_t limit = std::min(a.size() - i, b.size() - j);
+  size_t n = 0;
+  while (n + 8 <= limit) {
+    const std::uint64_t x = Load64(a, i + n) ^ Load64(b, j + n);
+    if (x != 0) return n + static_cast<size_t>(__builtin_ctzll(x) / 8);
+    n += 8;
+  }
+  while (n < limit && a[i + n] == b[j + n]) ++n;
+  return n;
+}
+
+// The delta encoder: the linear encoding, and where the target has a long stretch that
+// does not agree with the source at the same offset (text that shifted, moved or is new),
+// copies from anywhere in the source (SourceCopy) and from the target before them
+// (TargetCopy). The source is indexed by hashed 8-byte grams at every kSourceStep-th
+// offset, built only once such a stretch turns up (scattered small edits never pay for
+// it); the target's searched bytes by 6-byte grams in chains, newest first.
+//
+// A long copy is taken as found. Between two of them, every byte's copies are gathered
+// and a shortest-path search over the exact sizes of the actions chooses which to take,
+// how long, and which bytes stay new: a greedy choice takes a copy that ends one letter
+// into the next word and so leaves that word's copy too short to pay.
+class DeltaEncoder {
+ public:
+  DeltaEncoder(std::string_view source, std::string_view target)
+      : source_(source), target_(target), linear_(source, target, targetCursor_) {}
+
+  void encode(Text& out) {
+    // Offsets are kept in 32 bits; larger images get the linear encoding alone.
+    const bool searchable = source_.size() < UINT32_MAX && target_.size() < UINT32_MAX;
+    size_t pos = 0;
+    while (searchable && pos < target_.size()) {
+      const auto [from, to] = changedStretch(pos);
+      if (to - from < kSearchFrom) {
+        pos = to;
+        continue;
+      }
+      linear_.encode(out, gapStart_, from);
+      gapStart_ = from;
+      pos = search(out, to);
+    }
+    linear_.encode(out, gapStart_, target_.size());
+  }
+
+ private:
+  // A stretch this long that does not agree with the source is searched for copies.
+  static constexpr size_t kSearchFrom = 64;
+  static constexpr size_t kSourceStep = 8;
+  static constexpr unsigned kTargetRowBits = 17;
+  // A copy this long is taken at once; the bytes inside it are not searched.
+  static constexpr size_t kLongCopy = 64;
+  static constexpr size_t kCovered = 8;
+  // The most bytes one path search covers; a longer stretch without a long copy is cut.
+  static constexpr size_t kWindow = size_t{1} << 16;
+  // The shortest copy that can pay, and the lengths up to which every shorter copy of a
+  // longer match is weighed too (beyond, the whole match alone).
+  static constexpr size_t kShortestCopy = 4;
+  static constexpr size_t kWeighedLengths = 16;
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+
+  struct Candidate {
+    std::uint32_t at;  // from the window's start
+    std::uint32_t from;
+    std::uint32_t length;
+    unsigned kind;
+  };
+
+  // The first stretch from `pos` on where the target does not agree with the source at
+  // the same offset for kSureRead bytes in a row: [from, to).
+  std::pair<size_t, size_t> changedStretch(size_t pos) const {
+    const size_t end = target_.size();
+    for (;;) {
+      if (pos >= end) return {end, end};
+      const size_t equal = EqualRun(source_, target_, pos);
+      if (equal < kSureRead) break;
+      pos += equal;
+    }
+    const size_t from = pos;
+    // Every agreement of kSureRead bytes holds an aligned agreeing word of 8: only there
+    // is the exact run looked at.
+    const size_t common = std::min(source_.size(), end);
+    for (size_t i = (pos + 8) & ~size_t{7}; i + 8 <= common; i += 8) {
+      if (Load64(source_, i) != Load64(target_, i)) continue;
+      size_t start = i;
+      while (start > from && source_[start - 1] == target_[start - 1]) --start;
+      if (EqualRun(source_, target_, start) >= kSureRead) return {from, start};
+    }
+    return {from, end};
+  }
+
+  static std::uint64_t Mix(std::uint64_t gram) { return gram * 0x9E3779B97F4A7C15ull; }
+  // The 6-byte gram at `p` picks a row; the top byte of its other hash tells grams of one
+  // row apart, and the three bytes after it tell how far a match may go, all without
+  // reading the target there.
+  static std::uint64_t TargetMix(std::uint64_t gram) { return Mix(gram << 16); }
+  size_t rowOf(std::uint64_t mix) const { return static_cast<size_t>(mix >> (64 - kTargetRowBits)); }
+  static std::uint32_t TagOf(std::uint64_t mix, std::uint64_t gram) {
+    return (static_cast<std::uint32_t>(mix >> 16) & 0xFF000000u) | static_cast<std::uint32_t>(gram >> 48);
+  }
+
+  void indexSource() {
+    indexed_ = true;
+    targetRows_.assign(size_t{1} << kTargetRowBits, Row{});
+    if (source_.size() < 8) return;
+    const size_t grams = source_.size() / kSourceStep + 1;
+    sourceBits_ = 10;
+    while (sourceBits_ < 24 && (size_t{1} << sourceBits_) < grams) ++sourceBits_;
+    // The bits a source offset leaves free in an entry hold a tag of its gram, so most
+    // grams that only share a slot are told apart without reading the source.
+    unsigned offsetBits = 1;
+    while (offsetBits < 32 && (std::uint64_t{1} << offsetBits) < source_.size()) ++offsetBits;
+    offsetMask_ = offsetBits >= 32 ? UINT32_MAX : (std::uint32_t{1} << offsetBits) - 1;
+    sourceTable_.assign(size_t{1} << sourceBits_, kNone);
+    // From the end down, so that of equal grams the first in the source is kept.
+    for (size_t q = (source_.size() - 8) / kSourceStep * kSourceStep;; q -= kSourceStep) {
+      const std::uint64_t mix = Mix(Load64(source_, q));
+      sourceTable_[mix >> (64 - sourceBits_)] = (static_cast<std::uint32_t>(mix) & ~offsetMask_) | static_cast<std::uint32_t>(q);
+      if (q == 0) break;
+    }
+  }
+
+  // The target's bytes at `p` become the newest of their row.
+  void remember(size_t p, std::uint64_t mix, std::uint64_t gram) {
+    Row& row = targetRows_[rowOf(mix)];
+    std::memmove(row.position + 1, row.position, sizeof row.position - sizeof row.position[0]);
+    std::memmove(row.tag + 1, row.tag, sizeof row.tag - sizeof row.tag[0]);
+    row.position[0] = static_cast<std::uint32_t>(p);
+    row.tag[0] = TagOf(mix, gram);
+  }
+
+  // A match of `in` at `from` with the target at `p`, stretched back as far as the
+  // window allows, among the window's candidates.
+  void add(unsigned kind, size_t p, size_t from, std::string_view in, size_t windowStart) {
+    size_t length = CommonLength(in, from, target_, p);
+    size_t back = 0;
+    while (p - back > windowStart && from - back > 0 && in[from - back - 1] == target_[p - back - 1]) ++back;
+    length += back;
+    if (length < kShortestCopy) return;
+    candidates_.push_back({static_cast<std::uint32_t>(p - back - windowStart), static_cast<std::uint32_t>(from - back),
+                           static_cast<std::uint32_t>(length), kind});
+  }
+
+  // The copies that start at `p` or, stretched back, before it.
+  void gather(size_t p, size_t windowStart) {
+    if (p < source_.size()) {
+      const size_t equal = CommonLength(source_, p, target_, p);
+      if (equal > 0)
+        candidates_.push_back({static_cast<std::uint32_t>(p - windowStart), static_cast<std::uint32_t>(p),
+                               static_cast<std::uint32_t>(equal), kSourceRead});
+    }
+    if (p + 8 > target_.size()) return;
+    const std::uint64_t gram = Load64(target_, p);
+    if (p + 16 <= target_.size()) {
+      // The rows of a few bytes on are fetched while this one is searched.
+      const std::uint64_t ahead = Load64(target_, p + 4);
+      __builtin_prefetch(&targetRows_[rowOf(TargetMix(ahead))]);
+      if (!sourceTable_.empty()) __builtin_prefetch(&sourceTable_[Mix(ahead) >> (64 - sourceBits_)]);
+    }
+    if (!sourceTable_.empty()) {
+      const std::uint64_t mix = Mix(gram);
+      const std::uint32_t entry = sourceTable_[mix >> (64 - sourceBits_)];
+      const size_t q = entry & offsetMask_;
+      if (entry != kNone && ((entry ^ static_cast<std::uint32_t>(mix)) & ~offsetMask_) == 0 && q != p &&
+          Load64(source_, q) == gram)
+        add(kSourceCopy, p, q, source_, windowStart);
+    }
+    // Of the row's matches, the one whose next bytes agree furthest and, of those as good
+    // but one, the newest, whose offset is likely the cheaper.
+    const std::uint64_t mix = TargetMix(gram);
+    const Row& row = targetRows_[rowOf(mix)];
+    const std::uint32_t tag = TagOf(mix, gram);
+    int bestScore = -1;
+    size_t best = kNone;
+    size_t newest = kNone;
+    for (unsigned way = 0; way < kWays; ++way) {
+      const std::uint32_t diff = row.tag[way] ^ tag;
+      if (row.position[way] == kNone || (diff >> 24) != 0) continue;
+      const int score = diff == 0 ? 3 : __builtin_ctz(diff) / 8;
+      if (score > bestScore) {
+        if (bestScore >= 0 && score == bestScore + 1 && newest == kNone) newest = best;
+        bestScore = score;
+        best = row.position[way];
+      }
+    }
+    if (best == kNone) return;
+    if (Load64(target_, best) << 16 == gram << 16) add(kTargetCopy, p, best, target_, windowStart);
+    if (newest != kNone && Load64(target_, newest) << 16 == gram << 16) add(kTargetCopy, p, newest, target_, windowStart);
+  }
+
+  void emitCopy(Text& out, unsigned kind, size_t at, size_t from, size_t length) {
+    if (kind == kSourceRead || (kind == kSourceCopy && from == at)) {
+      AppendBpsNumber(out, Header(kSourceRead, length));
+      return;
+    }
+    AppendBpsNumber(out, Header(kind, length));
+    size_t& cursor = kind == kSourceCopy ? sourceCursor_ : targetCursor_;
+    AppendBpsNumber(out, Offset(cursor, from));
+    cursor = from + length;
+  }
+
+  // The window [start, end) by the cheapest path through its candidates.
+  void settleWindow(Text& out, size_t start, size_t end) {
+    if (end <= start) return candidates_.clear();
+    const size_t n = end - start;
+    // Candidates by their start: they come in order but for the few stretched back, so
+    // each moves only a short way.
+    for (size_t i = 1; i < candidates_.size(); ++i) {
+      const Candidate moved = candidates_[i];
+      size_t j = i;
+      for (; j > 0 && candidates_[j - 1].at > moved.at; --j) candidates_[j] = candidates_[j - 1];
+      candidates_[j] = moved;
+    }
+    // Two states a byte: after new bytes (a TargetRead is open) or after anything else.
+    nodes_.assign(2 * (n + 1), Node{});
+    const auto node = [&](size_t k, unsigned open) -> Node& { return nodes_[2 * k + open]; };
+    node(0, 0) = Node{0, kNone, kNone, static_cast<std::uint32_t>(sourceCursor_),
+                      static_cast<std::uint32_t>(targetCursor_), 0};
+    size_t c = 0;
+    for (size_t k = 0; k < n; ++k) {
+      for (unsigned open = 0; open < 2; ++open) {
+        const Node& here = node(k, open);
+        if (here.cost == UINT32_MAX) continue;
+        // A new byte: its own, and the TargetRead's header when it opens one.
+        Node& next = node(k + 1, 1);
+        const std::uint32_t literal = here.cost + 1 + (open ? 0 : 1);
+        if (literal < next.cost) next = Node{literal, static_cast<std::uint32_t>(k), kNone, here.source, here.target, open};
+      }
+      for (; c < candidates_.size() && candidates_[c].at == k; ++c) {
+        const Candidate& cand = candidates_[c];
+        const size_t most = std::min<size_t>(cand.length, n - k);
+        // A copy goes on from the cheaper of the two ways here (they differ by a header
+        // at most).
+        {
+          const unsigned open = node(k, 1).cost < node(k, 0).cost ? 1 : 0;
+          const Node& here = node(k, open);
+          if (here.cost == UINT32_MAX) continue;
+          size_t offsetCost = 0;
+          if (cand.kind == kSourceCopy) offsetCost = NumberSize(Offset(here.source, cand.from));
+          if (cand.kind == kTargetCopy) offsetCost = NumberSize(Offset(here.target, cand.from));
+          const auto relax = [&](size_t length) {
+            const auto cost = static_cast<std::uint32_t>(
+                here.cost + (length <= 32 ? 1 : NumberSize(Header(cand.kind, length))) + offsetCost);
+            Node& to = node(k + length, 0);
+            if (cost >= to.cost) return;
+            to = Node{cost, static_cast<std::uint32_t>(k), static_cast<std::uint32_t>(c), here.source, here.target, open};
+            if (cand.kind == kSourceCopy) to.source = static_cast<std::uint32_t>(cand.from + length);
+            if (cand.kind == kTargetCopy) to.target = static_cast<std::uint32_t>(cand.from + length);
+          };
+          const size_t shortest = cand.kind == kSourceRead ? 1 : kShortestCopy;
+          for (size_t length = shortest; length <= std::min(most, kWeighedLengths); ++length) relax(length);
+          if (most > kWeighedLengths) relax(most);
+        }
+      }
+    }
+    // The path's actions, unless the linear encoding of the window comes out smaller: the
+    // path weighs new bytes by a simpler rule than the linear encoder's exact one.
+    const size_t mark = out.size();
+    const size_t sourceBefore = sourceCursor_;
+    const size_t targetBefore = targetCursor_;
+    // A path of new bytes alone is the linear encoding already.
+    if (!writePath(out, start, end)) return candidates_.clear();
+    const size_t sourceAfter = sourceCursor_;
+    const size_t targetAfter = targetCursor_;
+    sourceCursor_ = sourceBefore;
+    targetCursor_ = targetBefore;
+    Text& linear = scratch_;
+    linear.clear();
+    linear_.encode(linear, start, end);
+    if (linear.size() < out.size() - mark) {
+      out.resize(mark);
+      out += linear;
+    } else {
+      sourceCursor_ = sourceAfter;
+      targetCursor_ = targetAfter;
+    }
+    candidates_.clear();
+  }
+
+  // The cheapest path of settleWindow, from its nodes, as actions; false when it takes
+  // no copy.
+  bool writePath(Text& out, size_t start, size_t end) {
+    const size_t n = end - start;
+    const auto node = [&](size_t k, unsigned open) -> Node& { return nodes_[2 * k + open]; };
+    // The path back from the end, then its actions in order.
+    std::vector<std::pair<size_t, std::uint32_t>>& steps = steps_;  // (end, candidate or kNone)
+    steps.clear();
+    unsigned open = node(n, 1).cost < node(n, 0).cost ? 1 : 0;
+    for (size_t k = n; k > 0;) {
+      const Node& here = node(k, open);
+      steps.push_back({k, here.candidate});
+      open = here.fromOpen;
+      k = here.from;
+    }
+    size_t literalFrom = 0;  // new bytes from here on are written by the linear encoding
+    for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+      const auto [stepEnd, candidate] = *it;
+      if (candidate == kNone) continue;
+      const Candidate& cand = candidates_[candidate];
+      linear_.encode(out, start + literalFrom, start + cand.at);
+      emitCopy(out, cand.kind, start + cand.at, cand.from, stepEnd - cand.at);
+      literalFrom = stepEnd;
+    }
+    linear_.encode(out, start + literalFrom, end);
+    return literalFrom != 0;
+  }
+
+  // Searches the stretch from gapStart_ up to `to` and writes it; returns where the walk
+  // goes on.
+  size_t search(Text& out, size_t to) {
+    if (!indexed_) indexSource();
+    size_t windowStart = gapStart_;
+    size_t p = windowStart;
+    // Bytes well inside a match are not searched: the match goes on there.
+    Candidate covering{0, 0, 0, kTargetRead};
+    while (p < to) {
+      const size_t coveringEnd = windowStart + covering.at + covering.length;
+      if (p + kCovered <= coveringEnd) {
+        const auto into = static_cast<std::uint32_t>(p - windowStart - covering.at);
+        if (covering.kind != kSourceRead)
+          candidates_.push_back({covering.at + into, covering.from + into, covering.length - into, covering.kind});
+        ++p;
+        continue;
+      }
+      const size_t before = candidates_.size();
+      gather(p, windowStart);
+      if (p + 8 <= target_.size()) remember(p, TargetMix(Load64(target_, p)), Load64(target_, p));
+      const Candidate* longCopy = nullptr;
+      for (size_t c = before; c < candidates_.size(); ++c) {
+        const Candidate& cand = candidates_[c];
+        if (cand.at + cand.length > covering.at + covering.length) covering = cand;
+        if (cand.length >= kLongCopy && cand.kind != kSourceRead && (!longCopy || cand.length > longCopy->length))
+          longCopy = &cand;
+      }
+      if (longCopy) {
+        const Candidate taken = *longCopy;
+        candidates_.resize(before);
+        settleWindow(out, windowStart, windowStart + taken.at);
+        const size_t at = windowStart + taken.at;
+        emitCopy(out, taken.kind, at, taken.from, taken.length);
+        p = at + taken.length;
+        windowStart = p;
+        covering = Candidate{0, 0, 0, kTargetRead};
+        continue;
+      }
+      ++p;
+      if (p - windowStart >= kWindow) {
+        settleWindow(out, windowStart, p);
+        windowStart = p;
+        covering = Candidate{0, 0, 0, kTargetRead};
+      }
+    }
+    settleWindow(out, windowStart, std::min(p, to));
+    gapStart_ = std::max(p, to);
+    return gapStart_;
+  }
+
+  struct Node {
+    std::uint32_t cost = UINT32_MAX;
+    std::uint32_t from = kNone;  // the byte the step here started at
+    std::uint32_t candidate = kNone;  // the copy taken; kNone: a new byte
+    std::uint32_t source = 0;         // the cursors after the path
+    std::uint32_t target = 0;
+    std::uint32_t fromOpen = 0;
+  };
+
+  std::string_view source_;
+  std::string_view target_;
+  size_t sourceCursor_ = 0;
   size_t targetCursor_ = 0;
+  size_t gapStart_ = 0;  // the target's bytes from here are not written yet
+  LinearEncoder linear_;
+  bool indexed_ = false;
+  unsigned sourceBits_ = 0;
+  std::vector<std::uint32_t> sourceTable_;
+  static constexpr unsigned kWays = 8;
+  // The newest target offsets of the grams that pick a row, newest first, with their tags.
+  struct alignas(64) Row {
+    Row() {
+      std::fill(std::begin(position), std::end(position), kNone);
+      std::fill(std::begin(tag), std::end(tag), 0);
+    }
+    std::uint32_t position[kWays];
+    std::uint32_t tag[kWays];
+  };
+  std::uint32_t offsetMask_ = UINT32_MAX;
+  std::vector<Row> targetRows_;
+  std::vector<Candidate> candidates_;
+  std::vector<Node> nodes_;
+  std::vector<std::pair<size_t, std::uint32_t>> steps_;
+  Text scratch_;
 };
 
 // The CRC32s of two whole images, summed on a second thread while the caller finds the
@@ -448,7 +867,7 @@ Text CreateBps(std::string_view source, std::string_view target) {
   AppendBpsNumber(out, target.size());
   AppendBpsNumber(out, 0);
   ImageCrcs images(source, target);
-  LinearEncoder(source, target).encode(out);
+  DeltaEncoder(source, target).encode(out);
   const auto [sourceCrc, targetCrc] = images.sums();
   AppendLittleEndian32(out, sourceCrc);
   AppendLittleEndian32(out, targetCrc);
