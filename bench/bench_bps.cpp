@@ -1,5 +1,6 @@
 // BPS patches and ROM comparison on a 16 MiB pair with 20,000 scattered edits: making the
-// patch, its checksums, reading and applying it, and the IPS of the same comparison.
+// patch, its checksums, reading and applying it, and the IPS of the same comparison; the
+// delta encoder on the same image with one byte inserted and on a translated text.
 #include <benchmark/benchmark.h>
 
 #include "bench_bps_input.h"
@@ -20,7 +21,7 @@ void BM_Crc32(benchmark::State& state) {
 }
 BENCHMARK(BM_Crc32)->Unit(benchmark::kMillisecond);
 
-// The linear encoder and the three checksums.
+// The encoder (scattered edits: no stretch long enough to search) and the three checksums.
 void BM_CreateBps(benchmark::State& state) {
   size_t size = 0;
   for (auto _ : state) size = CreateBps(Pair().first, Pair().second).size();
@@ -35,6 +36,24 @@ void BM_ApplyBpsPatch(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(ApplyBpsPatch(ReadBpsPatch(patch), Pair().first).data());
 }
 BENCHMARK(BM_ApplyBpsPatch)->Unit(benchmark::kMillisecond);
+
+// The whole image shifted by one byte: the source's index, then one copy of it.
+void BM_CreateBpsOneByteInserted(benchmark::State& state) {
+  std::string target = Pair().first;
+  target.insert(0x1000, 1, 'Q');
+  size_t size = 0;
+  for (auto _ : state) size = CreateBps(Pair().first, target).size();
+  state.SetLabel("patch " + std::to_string(size) + " bytes");
+}
+BENCHMARK(BM_CreateBpsOneByteInserted)->Unit(benchmark::kMillisecond);
+
+void BM_CreateBpsTranslatedText(benchmark::State& state) {
+  static const auto text = BpsTextPair();
+  size_t size = 0;
+  for (auto _ : state) size = CreateBps(text.first, text.second).size();
+  state.SetLabel("patch " + std::to_string(size) + " bytes of " + std::to_string(text.second.size()));
+}
+BENCHMARK(BM_CreateBpsTranslatedText)->Unit(benchmark::kMillisecond);
 
 void BM_CreateIpsFromRoms(benchmark::State& state) {
   size_t size = 0;

@@ -169,6 +169,31 @@ namespace {
 // it would cost its own length, more than the header bytes it could save.
 constexpr size_t kSureRead = 16;
 
+// The agreeing stretches of kSureRead bytes or more that the walk looking ahead for
+// changed stretches has measured, in target order, so the linear encoding that follows
+// it over the same bytes takes them instead of comparing megabytes again.
+class SureReads {
+ public:
+  SureReads(std::string_view source, std::string_view target) : source_(source), target_(target) {}
+  // A walker's place in the list; each asks in ascending order of position.
+  struct Walk {
+    size_t next = 0;
+  };
+  // EqualRun at `pos`; `keep` records a stretch of kSureRead bytes or more found anew.
+  size_t at(size_t pos, Walk& walk, bool keep) {
+    while (walk.next < runs_.size() && runs_[walk.next].first < pos) ++walk.next;
+    if (walk.next < runs_.size() && runs_[walk.next].first == pos) return runs_[walk.next].second;
+    const size_t equal = EqualRun(source_, target_, pos);
+    if (keep && equal >= kSureRead) runs_.insert(runs_.begin() + static_cast<std::ptrdiff_t>(walk.next), {pos, equal});
+    return equal;
+  }
+
+ private:
+  std::string_view source_;
+  std::string_view target_;
+  std::vector<std::pair<size_t, size_t>> runs_;
+};
+
 // The linear encoder's patch is the smallest of all patches that build the target from
 // SourceReads (the target agreeing with the source at the same offset) and TargetReads
 // (new bytes), given the TargetCopies it takes for runs of one byte. The copies and the
@@ -178,8 +203,8 @@ constexpr size_t kSureRead = 16;
 // as new bytes, by the exact sizes of the action headers.
 class LinearEncoder {
  public:
-  LinearEncoder(std::string_view source, std::string_view target, size_t& targetCursor)
-      : source_(source), target_(target), targetCursor_(targetCursor) {
+  LinearEncoder(std::string_view source, std::string_view target, size_t& targetCursor, SureReads& sureReads)
+      : source_(source), target_(target), targetCursor_(targetCursor), sureReads_(sureReads) {
     // The TargetRead lengths whose header takes c bytes end at limit[c]: a longer one costs
     // one header byte more.
     std::uint64_t first = 0;  // the first header number that needs one byte more
@@ -199,7 +224,7 @@ class LinearEncoder {
     startPiece(from);
     size_t pos = from;
     while (pos < to) {
-      const size_t equal = std::min(EqualRun(source_, target_, pos), to - pos);
+      const size_t equal = std::min(sureReads_.at(pos, walk_, false), to - pos);
       if (equal >= kSureRead) {
         settle(out, pos);
         action(out, kSourceRead, equal);
@@ -342,6 +367,8 @@ class LinearEncoder {
   size_t pieceStart_ = 0;
   size_t to_ = 0;
   size_t& targetCursor_;
+  SureReads& sureReads_;
+  SureReads::Walk walk_;
 };
 
 std::uint64_t Load64(std::string_view bytes, size_t at) {
@@ -377,7 +404,7 @@ size_t CommonLength(std::string_view a, size_t i, std::string_view b, size_t j) 
 class DeltaEncoder {
  public:
   DeltaEncoder(std::string_view source, std::string_view target)
-      : source_(source), target_(target), linear_(source, target, targetCursor_) {}
+      : source_(source), target_(target), sureReads_(source, target), linear_(source, target, targetCursor_, sureReads_) {}
 
   void encode(Text& out) {
     // Offsets are kept in 32 bits; larger images get the linear encoding alone.
@@ -421,11 +448,11 @@ class DeltaEncoder {
 
   // The first stretch from `pos` on where the target does not agree with the source at
   // the same offset for kSureRead bytes in a row: [from, to).
-  std::pair<size_t, size_t> changedStretch(size_t pos) const {
+  std::pair<size_t, size_t> changedStretch(size_t pos) {
     const size_t end = target_.size();
     for (;;) {
       if (pos >= end) return {end, end};
-      const size_t equal = EqualRun(source_, target_, pos);
+      const size_t equal = sureReads_.at(pos, walk_, true);
       if (equal < kSureRead) break;
       pos += equal;
     }
@@ -437,7 +464,7 @@ class DeltaEncoder {
       if (Load64(source_, i) != Load64(target_, i)) continue;
       size_t start = i;
       while (start > from && source_[start - 1] == target_[start - 1]) --start;
-      if (EqualRun(source_, target_, start) >= kSureRead) return {from, start};
+      if (sureReads_.at(start, walk_, true) >= kSureRead) return {from, start};
     }
     return {from, end};
   }
@@ -722,6 +749,8 @@ class DeltaEncoder {
   size_t sourceCursor_ = 0;
   size_t targetCursor_ = 0;
   size_t gapStart_ = 0;  // the target's bytes from here are not written yet
+  SureReads sureReads_;
+  SureReads::Walk walk_;
   LinearEncoder linear_;
   bool indexed_ = false;
   unsigned sourceBits_ = 0;
