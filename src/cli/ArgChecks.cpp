@@ -1,5 +1,6 @@
 #include "cli/ArgChecks.h"
 
+#include "graphics/Tiles.h"
 #include "textio/ShiftedPut.h"
 #include "tools/FieldNumber.h"
 #include "workspace/Escapes.h"
@@ -71,4 +72,16 @@ std::string CheckTileIndex(const Text& arg) {
 
 std::string CheckBpp(const Text& arg) {
   return arg == "4" || arg == "1" || arg == "2" ? std::string() : Bad(arg, "4, 1 or 2 bits per pixel");
+}
+
+std::string CheckTileFormat(const Text& arg) {
+  return ParseTileFormat(arg) ? std::string() : Bad(arg, "1BPP, 2BPP, 4BPP or 8BPP");
+}
+
+std::string CheckCellSize(const Text& arg) {
+  return ParseCellSize(arg) ? std::string() : Bad(arg, "a cell of 1x1, 1x2 or 2x2 tiles");
+}
+
+std::string CheckPalette(const Text& arg) {
+  return cp1251::Upper(arg) == "GREY" || CheckFieldNumber(arg).empty() ? std::string() : Bad(arg, "GREY or an offset");
 }

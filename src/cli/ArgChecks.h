@@ -24,3 +24,9 @@ std::string CheckTableCode(const Text& arg);
 std::string CheckTileIndex(const Text& arg);
 // Bits per pixel of a transposed block: 4, 1 or 2.
 std::string CheckBpp(const Text& arg);
+// A tile format of the graphics steps: 1BPP, 2BPP, 4BPP or 8BPP (or the bare digit).
+std::string CheckTileFormat(const Text& arg);
+// A cell of tiles: 1x1, 1x2 or 2x2.
+std::string CheckCellSize(const Text& arg);
+// A palette: GREY, or the offset of the ROM's colours as a field number.
+std::string CheckPalette(const Text& arg);

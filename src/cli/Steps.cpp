@@ -9,5 +9,6 @@ StepRegistry AllSteps() {
   RegisterToolsSteps(registry);
   RegisterTableEditSteps(registry);
   RegisterEditorSteps(registry);
+  RegisterGraphicsSteps(registry);
   return registry;
 }

@@ -40,5 +40,6 @@ void RegisterProcessingSteps(StepRegistry& registry);
 void RegisterToolsSteps(StepRegistry& registry);
 void RegisterTableEditSteps(StepRegistry& registry);
 void RegisterEditorSteps(StepRegistry& registry);
+void RegisterGraphicsSteps(StepRegistry& registry);
 
 StepRegistry AllSteps();

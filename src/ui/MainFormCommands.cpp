@@ -22,6 +22,7 @@
 #include "ui/MainForm.h"
 #include "ui/ShiftedPutForm.h"
 #include "ui/TableEditForm.h"
+#include "ui/GraphicsForm.h"
 #include "ui/TransponForm.h"
 #include "workspace/CharTable.h"
 #include "workspace/Dialogs.h"
@@ -321,6 +322,7 @@ std::vector<MenuEntry> MainMenuEntries() {
        &Workspace::ExtendedTables},
       {0, "menuTools", "Tools", {}},
       {1, "menuTranspon", "Транспонирование", Show("TransponForm", Make<TransponForm>)},
+      {1, "menuGraphics", "Просмотр и правка графики...", Show("GraphicsForm", Make<GraphicsForm>)},
       {1, "menuDumper", "Dumper", DumperAsked(Make<DumperForm>)},
       {1, "menuShiftedPut", "Возврат перевода со сдвигом", Show("ShiftedPutForm", Make<ShiftedPutForm>)},
       {1, "menuFixHeaderChecksums", "Исправить контрольные суммы заголовка",

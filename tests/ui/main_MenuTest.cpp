@@ -80,6 +80,7 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "1 menuExtendedTables Расширенные таблицы (многобайтные коды, DTE/MTE)",
       "0 menuTools Tools",
       "1 menuTranspon Транспонирование",
+      "1 menuGraphics Просмотр и правка графики...",
       "1 menuDumper Dumper",
       "1 menuShiftedPut Возврат перевода со сдвигом",
       "1 menuFixHeaderChecksums Исправить контрольные суммы заголовка",
