@@ -2,6 +2,9 @@
 // xvfb-run by docs/screenshots/take.sh), each window captured by ImageMagick's
 // `import`. Not part of the program.
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -20,6 +23,7 @@
 #include "textio/Insertion.h"
 #include "ui/Application.h"
 #include "ui/EditForm.h"
+#include "ui/GraphicsForm.h"
 #include "ui/MainForm.h"
 #include "ui/QtHost.h"
 #include "ui/TableEditForm.h"
@@ -124,6 +128,22 @@ int main(int argc, char** argv) {
   table->ShowDumpPreview();
   Capture(table, "tableeditform.png");
   table->close();
+
+  // The graphics window on the Game Boy font of joamag's printer demo (2BPP at &H415).
+  std::filesystem::copy_file(source / "tests/data/joamag_printer.gb", work / "printer.gb", over);
+  OpenFileOfKind(main, FileKind::Rom, FromNativePath(work / "printer.gb"));
+  auto* graphics = new GraphicsForm(ws, &main);
+  graphics->move(40, 40);
+  graphics->resize(900, 560);
+  graphics->show();
+  graphics->findChild<QComboBox*>("fldFormat")->setCurrentIndex(1);
+  graphics->findChild<QSpinBox*>("fldZoom")->setValue(3);
+  graphics->findChild<QCheckBox*>("chkGrid")->setChecked(true);
+  auto* offset = graphics->findChild<QLineEdit*>("fldOffset");
+  offset->setText("&H415");
+  emit offset->editingFinished();
+  Capture(graphics, "graphicsform.png");
+  graphics->close();
 
   main.showHelp();
   if (QWidget* help = main.findChild<QWidget*>("HelpForm")) Capture(help, "helpform.png");
