@@ -191,6 +191,7 @@ GraphicsForm::GraphicsForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt:
       btnExportPng_->setEnabled(!busy);
       btnImportPng_->setEnabled(!busy);
       canvas_->setEnabled(!busy);
+      if (!busy) readFields();  // a load or an import may have changed the image under the view
     });
   readFields();
   KeepCaptionVisible(this);
@@ -292,6 +293,7 @@ void GraphicsForm::paintAt(QPoint point) {
 
 void GraphicsForm::endStroke() {
   if (stroke_.before.empty()) return;
+  for (const auto& [offset, byte] : stroke_.before) stroke_.after += image()[static_cast<size_t>(offset)];
   undo_.push_back(std::move(stroke_));
   stroke_ = Stroke();
   runOnMain([this] { CommitRomWorkImage(ws_); });
@@ -302,6 +304,17 @@ void GraphicsForm::undoStroke() {
   if (undo_.empty()) return;
   const Stroke last = std::move(undo_.back());
   undo_.pop_back();
+  // Undo only bytes that are still as the stroke left them: after a load, an import or an
+  // undone transposition the old bytes would land in someone else's graphics.
+  const std::string_view now = image();
+  for (size_t i = 0; i < last.before.size(); ++i) {
+    const auto at = static_cast<size_t>(last.before[i].first);
+    if (at >= now.size() || now[at] != last.after[i]) {
+      undo_.clear();
+      AppendLog(ws_, W("Графика: ROM изменен после рисования, отменять нечего"));
+      return;
+    }
+  }
   runOnMain([this, &last] {
     Text& rom = StartRomWork(ws_);
     for (const auto& [offset, byte] : last.before)

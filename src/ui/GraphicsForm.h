@@ -45,9 +45,10 @@ class GraphicsForm : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // The ROM's bytes a stroke changed, as they were before it.
+  // The ROM's bytes a stroke touched, as they were before it and as it left them.
   struct Stroke {
     std::vector<std::pair<std::int64_t, char>> before;
+    std::string after;
   };
   void readFields();
   void showOffset();

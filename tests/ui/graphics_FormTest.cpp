@@ -80,6 +80,18 @@ TEST(GraphicsForm, CtrlZInTheRussianLayoutUndoesOneStroke) {
   EXPECT_TRUE(b.ws.RomChanged);
 }
 
+TEST(GraphicsForm, UndoLeavesAloneBytesChangedSinceTheStroke) {
+  GraphicsBench b;
+  b.paint(0, 0, 1);
+  // Another ROM is loaded meanwhile: the stroke's old bytes do not belong to it.
+  const std::string other(65536, '\x33');
+  b.ws.RomImage = other;
+  DiscardRomWork(b.ws);
+  EditorGuiBench::key(b.canvas(), Qt::Key_Z, Qt::ControlModifier, "z");
+  EXPECT_EQ(b.ws.RomImage, other);
+  EXPECT_EQ(b.host.log.back(), W("Графика: ROM изменен после рисования, отменять нечего"));
+}
+
 TEST(GraphicsForm, TheViewFollowsTheScrollingKeys) {
   GraphicsBench b;
   QWidget* canvas = b.canvas();
