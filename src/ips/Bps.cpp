@@ -2,6 +2,10 @@
 
 #include <libdeflate.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -135,28 +139,39 @@ std::uint64_t Offset(std::uint64_t from, std::uint64_t to) {
   return to >= from ? (to - from) << 1 : ((from - to) << 1) | 1;
 }
 
+// Eight bytes as one little-endian word.
+std::uint64_t Load64(std::string_view bytes, size_t at) {
+  std::uint64_t v = 0;
+  std::memcpy(&v, bytes.data() + at, 8);
+  return v;
+}
+
 }  // namespace
 
 size_t EqualRun(std::string_view source, std::string_view target, size_t pos) {
   const size_t end = std::min(source.size(), target.size());
   size_t i = pos;
-  // Long agreeing stretches are passed in blocks by the library's vector compare, once
-  // the first word agrees: most calls in changed text end at their first byte.
-  constexpr size_t kBlock = 256;
+  // Most calls in changed text end at their first word.
   if (i + 8 <= end) {
-    std::uint64_t a = 0;
-    std::uint64_t b = 0;
-    std::memcpy(&a, source.data() + i, 8);
-    std::memcpy(&b, target.data() + i, 8);
-    if (a != b) return static_cast<size_t>(__builtin_ctzll(a ^ b) / 8);
+    const std::uint64_t x = Load64(source, i) ^ Load64(target, i);
+    if (x != 0) return static_cast<size_t>(__builtin_ctzll(x) / 8);
   }
-  while (i + kBlock <= end && std::memcmp(source.data() + i, target.data() + i, kBlock) == 0) i += kBlock;
+#if defined(__SSE2__)
+  // Long agreeing stretches 64 bytes a step, the first difference found in the step's mask.
+  while (i + 64 <= end) {
+    std::uint64_t differ = 0;
+    for (unsigned k = 0; k < 4; ++k) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source.data() + i + 16 * k));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target.data() + i + 16 * k));
+      differ |= std::uint64_t{static_cast<std::uint16_t>(~_mm_movemask_epi8(_mm_cmpeq_epi8(a, b)))} << (16 * k);
+    }
+    if (differ != 0) return i - pos + static_cast<size_t>(__builtin_ctzll(differ));
+    i += 64;
+  }
+#endif
   while (i + 8 <= end) {
-    std::uint64_t a = 0;
-    std::uint64_t b = 0;
-    std::memcpy(&a, source.data() + i, 8);
-    std::memcpy(&b, target.data() + i, 8);
-    if (a != b) return i - pos + static_cast<size_t>(__builtin_ctzll(a ^ b) / 8);
+    const std::uint64_t x = Load64(source, i) ^ Load64(target, i);
+    if (x != 0) return i - pos + static_cast<size_t>(__builtin_ctzll(x) / 8);
     i += 8;
   }
   while (i < end && source[i] == target[i]) ++i;
@@ -371,12 +386,6 @@ class LinearEncoder {
   SureReads::Walk walk_;
 };
 
-std::uint64_t Load64(std::string_view bytes, size_t at) {
-  std::uint64_t v = 0;
-  std::memcpy(&v, bytes.data() + at, 8);
-  return v;
-}
-
 // The length of the common stretch of a[i..] and b[j..].
 size_t CommonLength(std::string_view a, size_t i, std::string_view b, size_t j) {
   const size_t limit = std::min(a.size() - i, b.size() - j);
@@ -395,7 +404,7 @@ size_t CommonLength(std::string_view a, size_t i, std::string_view b, size_t j) 
 // copies from anywhere in the source (SourceCopy) and from the target before them
 // (TargetCopy). The source is indexed by hashed 8-byte grams at every kSourceStep-th
 // offset, built only once such a stretch turns up (scattered small edits never pay for
-// it); the target's searched bytes by 6-byte grams in chains, newest first.
+// it); the target's searched bytes by 6-byte grams in rows of the kWays newest.
 //
 // A long copy is taken as found. Between two of them, every byte's copies are gathered
 // and a shortest-path search over the exact sizes of the actions chooses which to take,
@@ -470,9 +479,9 @@ class DeltaEncoder {
   }
 
   static std::uint64_t Mix(std::uint64_t gram) { return gram * 0x9E3779B97F4A7C15ull; }
-  // The 6-byte gram at `p` picks a row; the top byte of its other hash tells grams of one
-  // row apart, and the three bytes after it tell how far a match may go, all without
-  // reading the target there.
+  // The 6-byte gram at `p` picks a row; a byte of its hash tells grams of one row apart,
+  // and the two bytes after the gram tell how far a match may go, all without reading
+  // the target there.
   static std::uint64_t TargetMix(std::uint64_t gram) { return Mix(gram << 16); }
   size_t rowOf(std::uint64_t mix) const { return static_cast<size_t>(mix >> (64 - kTargetRowBits)); }
   static std::uint32_t TagOf(std::uint64_t mix, std::uint64_t gram) {
@@ -556,7 +565,7 @@ class DeltaEncoder {
     for (unsigned way = 0; way < kWays; ++way) {
       const std::uint32_t diff = row.tag[way] ^ tag;
       if (row.position[way] == kNone || (diff >> 24) != 0) continue;
-      const int score = diff == 0 ? 3 : __builtin_ctz(diff) / 8;
+      const int score = diff == 0 ? 2 : __builtin_ctz(diff) / 8;
       if (score > bestScore) {
         if (bestScore >= 0 && score == bestScore + 1 && newest == kNone) newest = best;
         bestScore = score;
@@ -755,9 +764,9 @@ class DeltaEncoder {
   bool indexed_ = false;
   unsigned sourceBits_ = 0;
   std::vector<std::uint32_t> sourceTable_;
-  static constexpr unsigned kWays = 8;
+  static constexpr unsigned kWays = 4;
   // The newest target offsets of the grams that pick a row, newest first, with their tags.
-  struct alignas(64) Row {
+  struct alignas(32) Row {
     Row() {
       std::fill(std::begin(position), std::end(position), kNone);
       std::fill(std::begin(tag), std::end(tag), 0);
