@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
   graphics->findChild<QComboBox*>("fldFormat")->setCurrentIndex(1);
   graphics->findChild<QSpinBox*>("fldZoom")->setValue(3);
   graphics->findChild<QCheckBox*>("chkGrid")->setChecked(true);
+  graphics->findChild<QSpinBox*>("fldColour")->setValue(3);
   auto* offset = graphics->findChild<QLineEdit*>("fldOffset");
   offset->setText("&H415");
   emit offset->editingFinished();

@@ -146,6 +146,11 @@ GraphicsForm::GraphicsForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt:
   fldColour_ = new QSpinBox(this);
   fldColour_->setObjectName("fldColour");
   addRow("Цвет карандаша", fldColour_);
+  lblColour_ = new QLabel(this);
+  lblColour_->setObjectName("lblColour");
+  lblColour_->setFixedHeight(16);
+  grid->addWidget(lblColour_, grid->rowCount() - 1, 2);
+  connect(fldColour_, &QSpinBox::valueChanged, this, [this] { showColour(); });
   chkGrid_ = new QCheckBox(QString::fromUtf8("Сетка"), this);
   chkGrid_->setObjectName("chkGrid");
   grid->addWidget(chkGrid_, grid->rowCount(), 0, 1, 2);
@@ -235,7 +240,14 @@ void GraphicsForm::readFields() {
     block.paletteOffset = static_cast<std::int64_t>(RoundHalfEven(ReadFieldNumber(palette.toStdString())));
   palette_ = BlockPalette(image(), block, why).value_or(GreyPalette(view_.format));
   fldColour_->setRange(0, static_cast<int>(palette_.size()) - 1);
+  showColour();
   showOffset();
+}
+
+void GraphicsForm::showColour() {
+  const Rgb c = palette_[static_cast<size_t>(fldColour_->value()) % palette_.size()];
+  lblColour_->setStyleSheet(QString("background: rgb(%1, %2, %3); border: 1px solid gray;").arg(c.r).arg(c.g).arg(c.b));
+  lblColour_->setFixedWidth(24);
 }
 
 void GraphicsForm::showOffset() {

@@ -52,6 +52,7 @@ class GraphicsForm : public QWidget {
   };
   void readFields();
   void showOffset();
+  void showColour();
   void btnExportPng_Click();
   void btnImportPng_Click();
   void runOnMain(const std::function<void()>& run);
@@ -71,6 +72,7 @@ class GraphicsForm : public QWidget {
   QLineEdit* fldPalette_;
   QLineEdit* fldCount_;
   QSpinBox* fldColour_;
+  QLabel* lblColour_;
   QCheckBox* chkGrid_;
   QLabel* lblUnderMouse_;
   TileCanvas* canvas_;
