@@ -103,15 +103,6 @@ int main(int argc, char** argv) {
     Settle();
   }
 
-  // A question with Qt's standard buttons in Russian.
-  QTimer::singleShot(300, [&] {
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-      Capture(box, "question.png");
-      box->reject();
-    }
-  });
-  host.message(W("Будем сохранять изменения перевода ?"), Buttons::YesNoCancel, Icon::None);
-
   auto* editor = new EditForm(ws, &main);
   editor->move(40, 40);
   editor->show();
@@ -148,5 +139,24 @@ int main(int argc, char** argv) {
 
   main.showHelp();
   if (QWidget* help = main.findChild<QWidget*>("HelpForm")) Capture(help, "helpform.png");
-  return 0;
+
+  // The exit's first question, as leaving with the patched ROM unsaved shows it; every
+  // question is answered No.
+  bool captured = false, capturing = false;
+  QTimer answerer;
+  answerer.setInterval(100);
+  QObject::connect(&answerer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box || capturing) return;
+    if (!captured) {
+      capturing = captured = true;
+      Capture(box, "question.png");
+      capturing = false;
+    }
+    box->button(QMessageBox::No)->click();
+  });
+  answerer.start();
+  QObject::connect(&main, &MainForm::exitRequested, [&ws] { ExitProgram(ws); });
+  main.requestExit();
+  return captured ? 0 : 1;
 }

@@ -4,12 +4,15 @@
 #include "processing/Dictionary.h"
 #include "workspace/CharTable.h"
 #include "workspace/Dialogs.h"
+#include "workspace/Files.h"
 #include "workspace/Log.h"
 #include "workspace/Perevod.h"
 #include "workspace/Rom.h"
 #include "workspace/Settings.h"
 
 namespace {
+
+const char kHelpFile[] = "tarvellohelp.rtf";
 
 struct SaveQuestion {
   bool Workspace::*changed;
@@ -47,10 +50,20 @@ void SaveOnExit(Workspace& ws, const SaveQuestion& q) {
 
 }  // namespace
 
-void StartProgram(Workspace& ws, const Text& cwd, bool hasCommandLine) {
+void StartProgram(Workspace& ws, const Text& cwd, bool hasCommandLine, const std::vector<Text>& dataFolders) {
   InitWorkspace(ws, cwd);
   ReadSettings(ws);
   ApplyStartupDefaults(ws, cwd);
+  // Started from a desktop menu the working folder is the home folder: the guide that
+  // was installed with the program is the one to show.
+  if (ws.HelpFileName == JoinPath(cwd, kHelpFile) && !RegularFileExists(ws.HelpFileName)) {
+    for (const Text& folder : dataFolders) {
+      const Text there = JoinPath(folder, kHelpFile);
+      if (!RegularFileExists(there)) continue;
+      ws.HelpFileName = there;
+      break;
+    }
+  }
   if (hasCommandLine)
     ws.host->message(W("Пакетной обработки нет") + "\r\n" + W("желаюшие могут добавить. :-)"), Buttons::Ok, Icon::None);
 }

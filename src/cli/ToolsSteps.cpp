@@ -1,6 +1,7 @@
 #include "cli/ArgChecks.h"
 #include "cli/Steps.h"
 #include "tools/Dumper.h"
+#include "tools/Emulator.h"
 #include "tools/FieldNumber.h"
 #include "tools/HeaderChecksums.h"
 #include "tools/TableGenerator.h"
@@ -55,4 +56,5 @@ void RegisterToolsSteps(StepRegistry& r) {
   r.add("GenerateTable", GenerateTable);
   r.add("FixHeaderChecksums", [](Workspace& ws) { FixHeaderChecksums(ws); });
   r.add("RelativeSearch", StepDef{0, 1, RelativeSearchStep});
+  r.add("RunInEmulator", RunInEmulator);
 }

@@ -64,10 +64,21 @@ ListKeyCommand ListKeyCommandOf(int keyCode, int modifiers) {
   }
 }
 
-FieldKeyAction FieldKeyOf(int keyCode, int modifiers, bool release, bool autoRepeat) {
+FieldKeyAction FieldKeys::onKey(const FieldKeyEvent& e) {
   constexpr int kEnter = 13, kZ = 90;
-  if (keyCode == kEnter) return release ? FieldKeyAction::None : FieldKeyAction::Commit;
-  if (keyCode != kZ || modifiers != kCtrlAlone) return FieldKeyAction::None;
-  if (!release) return FieldKeyAction::Swallow;
-  return autoRepeat ? FieldKeyAction::Swallow : FieldKeyAction::Undo;
+  if (e.keyCode == kEnter) return e.release ? FieldKeyAction::None : FieldKeyAction::Commit;
+  if (e.keyCode != kZ) return FieldKeyAction::None;
+  const bool ctrl = e.modifiers == kCtrlAlone;
+  if (!e.release) {
+    const bool repeat = e.autoRepeat || zDown_ || (e.time != 0 && e.time == lastRelease_);
+    if (!repeat) armed_ = ctrl;
+    zDown_ = true;
+    return ctrl || armed_ ? FieldKeyAction::Swallow : FieldKeyAction::None;
+  }
+  lastRelease_ = e.time;
+  if (e.autoRepeat) return ctrl || armed_ ? FieldKeyAction::Swallow : FieldKeyAction::None;
+  zDown_ = false;
+  if (!armed_) return ctrl ? FieldKeyAction::Swallow : FieldKeyAction::None;
+  armed_ = false;
+  return FieldKeyAction::Undo;
 }

@@ -26,6 +26,15 @@ std::optional<unsigned char> ByteOfCellGlyph(char32_t c) {
   return byte;
 }
 
+std::string_view ControlPictureName(char32_t glyph) {
+  static constexpr std::string_view kNames[] = {
+      "",    "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "HT",  "LF",  "VT",  "FF",  "CR",  "SO",  "SI",
+      "DLE", "DC1", "DC2", "DC3", "DC4", "NAK", "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+  if (glyph > kControlPictures && glyph < kControlPictures + 32) return kNames[glyph - kControlPictures];
+  if (glyph == kDeletePicture) return "DEL";
+  return {};
+}
+
 std::u32string CellGlyphs(std::string_view text) {
   std::u32string shown;
   shown.reserve(text.size());

@@ -13,6 +13,10 @@
 // cell): nothing, returned as 0; every other code its Windows-1251 character.
 char32_t CellGlyph(unsigned char byte);
 
+// The short name of the code a control picture stands for ("SOH" for ␁, "DEL" for ␡),
+// for drawing it where no installed font has the picture; empty for any other character.
+std::string_view ControlPictureName(char32_t glyph);
+
 // The byte a character typed or dropped into a cell stands for, the signs read back as
 // their codes. Nothing for a character no byte carries, and for NUL.
 std::optional<unsigned char> ByteOfCellGlyph(char32_t c);

@@ -7,7 +7,8 @@
 
 bool SetUpApplication(QApplication& app) {
   QApplication::setApplicationName(QStringLiteral("tarvello"));
-  QApplication::setApplicationDisplayName(QStringLiteral("Tarvello"));
+  // No display name: Qt would append it to every window's caption. The boxes carry the
+  // program's name as their own title (BoxTitle).
   QApplication::setDesktopFileName(QStringLiteral("tarvello"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvello.svg")));
   // The interface is Russian whatever the system's language.

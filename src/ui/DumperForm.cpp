@@ -14,14 +14,11 @@
 #include "ui/QtText.h"
 #include "workspace/Log.h"
 
-namespace {
-
-}  // namespace
-
 DumperForm::DumperForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt::Window), ws_(ws) {
   setObjectName("DumperForm");
   setWindowTitle("Dumper");
   setAttribute(Qt::WA_DeleteOnClose);  // every opening starts from the settings again
+  CloseOnEscape(this);
   const DumperFields fields = DumperFieldsFromSettings(ws);
   auto* grid = new QGridLayout;
   fldStartAddr_ = AddField(this, grid, "fldStartAddr", "Адрес начала блока для дампа", fields.startAddr);
@@ -41,6 +38,7 @@ DumperForm::DumperForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt::Win
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addLayout(buttons);
+  layout->addStretch(1);  // an enlarged window keeps its rows together
 
   connect(fldDumpLen_, &QLineEdit::textChanged, this, [this] { fldDumpLen_Change(); });
   connect(Command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });

@@ -551,6 +551,7 @@ void EditForm::menuSetFont(Text Workspace::*name, int Workspace::*size, void (Ed
 bool EditForm::eventFilter(QObject* watched, QEvent* event) {
   const bool press = event->type() == QEvent::KeyPress;
   const bool release = event->type() == QEvent::KeyRelease;
+  if (watched == translationBox_ && event->type() == QEvent::FocusOut) fieldKeys_.reset();
   if (!press && !release) return QMainWindow::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
   if (watched == perevodList_ && press) {
@@ -591,7 +592,8 @@ bool EditForm::listKeyDown(int keyCode, int shift) {
 // The labels show the state before a key as it goes down, and after it as it comes up.
 bool EditForm::translationKey(const QKeyEvent& key, bool release) {
   if (!release) updateCaretLabels();
-  const FieldKeyAction action = FieldKeyOf(VirtualKey(key), ModifierValue(key), release, key.isAutoRepeat());
+  const FieldKeyAction action =
+      fieldKeys_.onKey({VirtualKey(key), ModifierValue(key), release, key.isAutoRepeat(), key.timestamp()});
   if (action == FieldKeyAction::Commit) {
     runGuarded([this] { EditText2PerevodArray(); });
     perevodList_->setFocus();

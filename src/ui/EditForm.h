@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "editor/KeyCodes.h"
 #include "workspace/Workspace.h"
 
 struct CaretView;
@@ -119,4 +120,5 @@ class EditForm : public QMainWindow {
   QProgressBar* progressBar2_;
   QLabel* label8_;
   QAction* menuLimitStringSize_;
+  FieldKeys fieldKeys_;
 };

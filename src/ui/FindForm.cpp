@@ -38,6 +38,7 @@ FindForm::FindForm(Workspace& ws, QWidget* parent, FindFormList list)
   setObjectName("FindForm");
   setWindowFlags(Qt::Window);
   setAttribute(Qt::WA_DeleteOnClose);
+  CloseOnEscape(this);
   setWindowTitle(QString::fromUtf8("Найти/Заменить - ") + toQString(ws.PerevodFileName));
 
   findWhat_ = new QLineEdit(this);

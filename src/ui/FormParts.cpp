@@ -1,9 +1,11 @@
 #include "ui/FormParts.h"
 
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <algorithm>
 
 #include "ui/QtText.h"
@@ -27,11 +29,44 @@ QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const ch
   return AddField(form, grid, name, label, QString::fromUtf8(text));
 }
 
+namespace {
+
+// Sees the keys that the window's controls leave alone: Esc reaches it unless a
+// control used it (an open completion list, say).
+class EscapeCloses : public QObject {
+ public:
+  explicit EscapeCloses(QWidget* window) : QObject(window), window_(window) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Escape || key->modifiers() != Qt::NoModifier) return false;
+    window_->close();
+    return true;
+  }
+
+ private:
+  QWidget* window_;
+};
+
+}  // namespace
+
+void CloseOnEscape(QWidget* window) {
+  window->installEventFilter(new EscapeCloses(window));
+}
+
 void KeepCaptionVisible(QWidget* window) {
-  // The title bar's buttons and frame take about as much again as a few characters.
-  const int caption =
-      window->fontMetrics().horizontalAdvance(window->windowTitle()) + 16 * window->fontMetrics().averageCharWidth();
+  // The title bar's font is often bold, and its icon and buttons take about six of its
+  // heights.
+  QFont bold = window->font();
+  bold.setBold(true);
+  const int titleBar = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+  const int caption = QFontMetrics(bold).horizontalAdvance(window->windowTitle()) + 6 * std::max(titleBar, 20);
   window->setMinimumWidth(std::max(window->minimumSizeHint().width(), caption));
+  // Wrapped labels need more lines at the smallest width than the layout's minimum
+  // counts; without them the rows below would be squeezed.
+  if (QLayout* layout = window->layout(); layout && layout->hasHeightForWidth())
+    window->setMinimumHeight(std::max(window->minimumSizeHint().height(),
+                                      layout->totalHeightForWidth(window->minimumWidth())));
 }
 
 QPushButton* AddButton(QWidget* form, const char* name, const char* caption) {

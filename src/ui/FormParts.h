@@ -17,8 +17,11 @@ QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const ch
 QLineEdit* AddField(QWidget* form, QGridLayout* grid, const char* name, const char* label, const char* text);
 QPushButton* AddButton(QWidget* form, const char* name, const char* caption);
 
+// Esc anywhere in the window closes it, as the window's close button does.
+void CloseOnEscape(QWidget* window);
+
 // Keeps the window at least as wide as its caption needs in the title bar, beside the
-// layout's own minimum.
+// layout's own minimum, and high enough for its wrapped labels at that width.
 void KeepCaptionVisible(QWidget* window);
 
 // Keeps out of a text field what the translation files cannot carry (characters that

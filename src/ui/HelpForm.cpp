@@ -15,6 +15,7 @@
 HelpForm::HelpForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt::Window), ws_(ws) {
   setObjectName("HelpForm");
   setAttribute(Qt::WA_DeleteOnClose);
+  CloseOnEscape(this);
   setWindowTitle(QString::fromUtf8("Tarvello Подсказка"));
   helpText_ = new QTextBrowser(this);
   helpText_->setObjectName("HelpText");

@@ -1,6 +1,7 @@
 #include "ui/MainForm.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -10,9 +11,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 #include <vector>
 
 #include "ui/AboutForm.h"
@@ -58,13 +61,16 @@ MainForm::MainForm(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws
   logText_->setReadOnly(true);
   logText_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   logText_->setMinimumSize(Twips(975), Twips(250));
-  // A resize re-wraps the lines and would leave the pane short of the newest one.
+  // A resize re-wraps the lines and moves the bar on its own, keeping the top line in
+  // place: while the pane settles, only the user's scrolling says where the pane stays.
   QScrollBar* logBar = logText_->verticalScrollBar();
-  connect(logBar, &QScrollBar::valueChanged, this,
-          [this, logBar](int value) { logAtEnd_ = value == logBar->maximum(); });
+  connect(logBar, &QScrollBar::valueChanged, this, [this, logBar](int value) {
+    if (!logSettling_) logAtEnd_ = value == logBar->maximum();
+  });
   connect(logBar, &QScrollBar::rangeChanged, this, [this, logBar](int, int max) {
     if (logAtEnd_) logBar->setValue(max);
   });
+  logText_->installEventFilter(this);
 
   layout->addWidget(progressBar_, 0, 0);
   layout->addWidget(logText_, 1, 0);
@@ -83,6 +89,41 @@ MainForm::MainForm(Workspace& ws, QWidget* parent) : QMainWindow(parent), ws_(ws
   setCaption(ws_.VersionText);
   syncOptionChecks();
   resize(Twips(9225), Twips(3795) + menuBar()->sizeHint().height());
+  applyRememberedGeometry();
+}
+
+void MainForm::applyRememberedGeometry() {
+  if (ws_.MainFormWidth <= 0 || ws_.MainFormHeight <= 0) return;
+  const QRect wanted(ws_.MainFormLeft, ws_.MainFormTop, ws_.MainFormWidth, ws_.MainFormHeight);
+  // A place on a screen that is no longer there would hide the window.
+  const QScreen* screen = QGuiApplication::screenAt(wanted.center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect room = screen ? screen->availableGeometry() : wanted;
+  resize(std::min(wanted.width(), room.width()), std::min(wanted.height(), room.height()));
+  move(std::clamp(wanted.x(), room.left(), std::max(room.left(), room.right() - width() + 1)),
+       std::clamp(wanted.y(), room.top(), std::max(room.top(), room.bottom() - height() + 1)));
+}
+
+void MainForm::rememberGeometry() {
+  // The size the window has when it is neither maximized nor minimized.
+  const QRect normal = isMaximized() || isMinimized() ? normalGeometry() : QRect(pos(), size());
+  if (normal.width() <= 0 || normal.height() <= 0) return;
+  ws_.MainFormLeft = normal.x();
+  ws_.MainFormTop = normal.y();
+  ws_.MainFormWidth = normal.width();
+  ws_.MainFormHeight = normal.height();
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == logText_ && event->type() == QEvent::Resize && !logSettling_) {
+    logSettling_ = true;
+    QTimer::singleShot(0, this, [this] {
+      logSettling_ = false;
+      QScrollBar* bar = logText_->verticalScrollBar();
+      if (logAtEnd_) bar->setValue(bar->maximum());
+    });
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 MainForm::~MainForm() = default;
@@ -180,6 +221,7 @@ void MainForm::requestExit() {
   }
   exitPending_ = false;
   exiting_ = true;
+  rememberGeometry();
   setBusy(true);
   emit exitRequested();
 }
@@ -245,6 +287,10 @@ void MainForm::dropEvent(QDropEvent* event) {
   const auto files = DroppedFiles(event->mimeData());
   if (files.empty()) return event->ignore();
   event->acceptProposedAction();
+  openFiles(files);
+}
+
+void MainForm::openFiles(const std::vector<std::pair<FileKind, Text>>& files) {
   for (const auto& [kind, path] : files) runCommand([this, kind, &path] { OpenFileOfKind(*this, kind, path); });
 }
 

@@ -53,6 +53,10 @@ class MainForm : public QMainWindow {
   void showHelp();
   void showAbout();
 
+  // Loads files named outside the menus (dropped, or on the command line), each
+  // through its kind's command, in order.
+  void openFiles(const std::vector<std::pair<FileKind, Text>>& files);
+
   // The caption the operations set; "*" is added while anything is changed and unsaved.
   void setCaption(const Text& caption);
   void refreshCaption();
@@ -69,6 +73,7 @@ class MainForm : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
   // ROMs, tables, translations and patches dropped on the window load as by their commands.
@@ -81,6 +86,9 @@ class MainForm : public QMainWindow {
   void syncRecentFiles();
   void syncOptionChecks();
   void setBusy(bool busy);
+  // The place and size kept in the settings between runs.
+  void applyRememberedGeometry();
+  void rememberGeometry();
 
   Workspace& ws_;
   const std::vector<MenuEntry> menu_;
@@ -90,6 +98,7 @@ class MainForm : public QMainWindow {
   QMenu* recentFiles_ = nullptr;
   Text caption_;
   bool logAtEnd_ = true;  // the pane follows the newest line unless the user scrolled up
+  bool logSettling_ = false;  // the pane is re-wrapping after a resize
   std::map<QAction*, const MenuEntry*> optionItems_;
   QStringList pendingLog_;
   std::function<void(const ProgressState&)> editorProgress_;

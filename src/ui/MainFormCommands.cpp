@@ -15,6 +15,7 @@
 #include "textio/Extraction.h"
 #include "textio/FitCheck.h"
 #include "textio/Insertion.h"
+#include "tools/Emulator.h"
 #include "tools/HeaderChecksums.h"
 #include "tools/TableGenerator.h"
 #include "ui/DumperForm.h"
@@ -327,6 +328,7 @@ std::vector<MenuEntry> MainMenuEntries() {
       {1, "menuShiftedPut", "Возврат перевода со сдвигом", Show("ShiftedPutForm", Make<ShiftedPutForm>)},
       {1, "menuFixHeaderChecksums", "Исправить контрольные суммы заголовка",
        Run([](Workspace& ws) { FixHeaderChecksums(ws); })},
+      {1, "menuRunInEmulator", "Запустить в эмуляторе", Run(RunInEmulator)},
       {0, "menuHelp", "Help", {}},
       {1, "menuHelpContents", "Tarvello подсказка", [](MainForm& form, const Text&) { form.showHelp(); }},
       {1, "menuAbout", "About", [](MainForm& form, const Text&) { form.showAbout(); }},

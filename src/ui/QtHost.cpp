@@ -78,13 +78,30 @@ class DialogScope {
 };
 
 void RefuseForeignText(QWidget* parent, const QString& what) {
-  QMessageBox box(QMessageBox::Critical, QString(),
+  QMessageBox box(QMessageBox::Critical, BoxTitle(),
                   what + QString::fromUtf8("\nсодержит символы, которых нет в кодировке Windows-1251."),
                   QMessageBox::Ok, parent);
   box.exec();
 }
 
+// A file about to be replaced is named as it will be written, after the filter's
+// extension was added: the dialog's own question would be about the name as typed.
+bool ConfirmReplace(QWidget* parent, const QString& name) {
+  QMessageBox box(QMessageBox::Warning, BoxTitle(),
+                  QCoreApplication::translate("QFileDialog", "%1 already exists.\nDo you want to replace it?")
+                      .arg(QFileInfo(name).fileName()),
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.setObjectName("ReplaceQuestion");
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace
+
+QString BoxTitle() {
+  return QStringLiteral("Tarvello");
+}
 
 QWidget* QtHost::parent() const {
   // The window whose command asks is the active one: a tool window's button, the
@@ -110,7 +127,7 @@ void QtHost::pumpEvents() {
 Answer QtHost::message(const Text& text, Buttons buttons, Icon icon) {
   const DialogScope scope(parent());
   QMessageBox box(parent());
-  box.setWindowTitle(QString());
+  box.setWindowTitle(BoxTitle());
   box.setText(toQString(text));
   box.setIcon(QtIcon(icon));
   SetButtons(box, buttons);
@@ -122,7 +139,7 @@ std::optional<Text> QtHost::inputBox(const Text& prompt, const Text& title, cons
   QString value = toQString(answer);
   for (;;) {
     bool ok = false;
-    value = QInputDialog::getText(parent(), toQString(title), toQString(prompt), QLineEdit::Normal, value, &ok);
+    value = QInputDialog::getText(parent(), title.empty() ? BoxTitle() : toQString(title), toQString(prompt), QLineEdit::Normal, value, &ok);
     if (!ok) return std::nullopt;
     if (auto text = fromQString(value)) return text;
     RefuseForeignText(parent(), QString::fromUtf8("Введённый текст"));
@@ -164,11 +181,20 @@ std::vector<Text> QtHost::chooseFiles(const FileRequest& request) {
     dialog.setFileMode(QFileDialog::AnyFile);
   else
     dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
-  QStringList chosen = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
-  // A name typed without an extension gets the one of the chosen filter, or the filter
-  // would hide the file just saved.
-  if (save)
-    for (QString& name : chosen) name = WithFilterExtension(name, dialog.selectedNameFilter());
+  if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  QStringList chosen;
+  while (dialog.exec() == QDialog::Accepted) {
+    chosen = dialog.selectedFiles();
+    if (!save || chosen.isEmpty()) break;
+    // A name typed without an extension gets the one of the chosen filter, or the filter
+    // would hide the file just saved.
+    QString& name = chosen.front();
+    name = WithFilterExtension(name, dialog.selectedNameFilter());
+    if (!QFileInfo::exists(name) || ConfirmReplace(parent(), name)) break;
+    // No: back to the dialog, as its own question does.
+    dialog.selectFile(QFileInfo(name).fileName());
+    chosen.clear();
+  }
   std::vector<Text> names;
   for (const QString& name : chosen) {
     if (name.isEmpty()) continue;

@@ -32,6 +32,10 @@ class QtHost : public Host {
   QElapsedTimer sincePump_;
 };
 
+// The title of every message box: the program's name, as a box without a title of its
+// own shows it.
+QString BoxTitle();
+
 // "Описание (*.a;*.b)|*.a;*.b|..." as Qt's "Описание (*.a *.b);;...".
 QString QtFilter(const Text& windowsFilter);
 

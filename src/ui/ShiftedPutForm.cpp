@@ -42,6 +42,7 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
   setObjectName("ShiftedPutForm");
   setWindowTitle(QString::fromUtf8("Вставка текста перевода со смещением"));
   setAttribute(Qt::WA_DeleteOnClose);  // the next opening starts from the initial contents
+  CloseOnEscape(this);
   auto* grid = new QGridLayout;
   fldAddToAddr_ =
       AddField(this, grid, "fldAddToAddr", "Сколько байт нужно добавить к адресу указанному в строке перевода", "0");
@@ -82,6 +83,7 @@ ShiftedPutForm::ShiftedPutForm(Workspace& ws, QWidget* parent) : QWidget(parent,
   layout->addLayout(pointers);
   layout->addWidget(chkAlignedGbaPointers_);
   layout->addLayout(buttons);
+  layout->addStretch(1);  // an enlarged window keeps its rows together
 
   connect(chkLeaveChangesInPerevodAddr_, &QCheckBox::toggled, this, [this] { chkLeaveChangesInPerevodAddr_Click(); });
   connect(chkAlignedGbaPointers_, &QCheckBox::toggled, this,
@@ -110,8 +112,13 @@ void ShiftedPutForm::fldNewAddr_Change() {
     fldAddToAddr_->setText(toQString(ShiftFieldText(*shift)));
 }
 
+// The texts name the chosen kind of pointers; the alignment is a GBA matter only.
 void ShiftedPutForm::optPointerKind_Click() {
-  Command2_->setText(QString::fromUtf8(optPointerGB_->isChecked() ? "Поискать поинтеры GB" : "Поискать поинтеры GBA"));
+  const bool gb = optPointerGB_->isChecked();
+  Command2_->setText(QString::fromUtf8(gb ? "Поискать поинтеры GB" : "Поискать поинтеры GBA"));
+  CorrectGBAPointersCheck_->setText(QString::fromUtf8(gb ? "Проводить автоматическую коррекцию поинтеров GB (в ROM'е)"
+                                                         : "Проводить автоматическую коррекцию поинтеров GBA (в ROM'е)"));
+  chkAlignedGbaPointers_->setEnabled(!gb);
 }
 
 void ShiftedPutForm::fldGbPointerTables_Change() {

@@ -22,6 +22,7 @@
 #include "tools/CellGlyphs.h"
 #include "tools/TableEdit.h"
 #include "tools/TableGrid.h"
+#include "ui/FormParts.h"
 #include "ui/MainForm.h"
 #include "ui/QtText.h"
 #include "workspace/Log.h"
@@ -79,6 +80,36 @@ class GridHeadings : public QLabel {
   bool columns_;
 };
 
+// A cell holding a control picture shows the short name of its code, drawn small: no
+// installed font has the pictures, and the empty boxes they fall back to all look alike.
+class CellEdit : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    const QString shown = text();
+    const std::string_view name = shown.size() == 1 ? ControlPictureName(shown[0].unicode()) : std::string_view();
+    if (name.empty()) return QLineEdit::paintEvent(event);
+    const QString label = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    QPainter painter(this);
+    const bool selected = hasSelectedText();
+    painter.fillRect(rect(), palette().color(selected ? QPalette::Highlight : QPalette::Base));
+    painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+    QFont small = font();
+    small.setBold(false);
+    small.setPixelSize(std::max(6, height() / 2));
+    while (small.pixelSize() > 6 && QFontMetrics(small).horizontalAdvance(label) > width() - 2)
+      small.setPixelSize(small.pixelSize() - 1);
+    painter.setFont(small);
+    painter.drawText(rect(), Qt::AlignCenter, label);
+    if (hasFocus()) {
+      painter.setPen(QPen(palette().color(QPalette::Text), 1, Qt::DotLine));
+      painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
+  }
+};
+
 CellKey KeyOf(int key) {
   switch (key) {
     case Qt::Key_Backspace: return CellKey::Backspace;
@@ -132,6 +163,7 @@ TableEditForm::TableEditForm(Workspace& ws, QWidget* parent) : QWidget(parent, Q
   setObjectName("TableEditForm");
   setWindowTitle("Table Editor");
   setAttribute(Qt::WA_DeleteOnClose);
+  CloseOnEscape(this);
   setFont(FontOf("Courier New", QFont::TypeWriter, 8.25));
   // Captions in the monospaced window font would not fit the buttons of the grid's width.
   buttonFont_ = FontOf("MS Sans Serif", QFont::SansSerif, 8.25);
@@ -176,7 +208,7 @@ void TableEditForm::buildControls() {
 
   const QFont cellFont = FontOf("Courier New", QFont::TypeWriter, 9.75, true);
   for (int k = 0; k < kTableCodes; ++k) {
-    auto* cell = new QLineEdit(gridPanel_);
+    auto* cell = new CellEdit(gridPanel_);
     cell->setObjectName(QString("Text1_%1").arg(k));
     cell->setFont(cellFont);
     cell->setFrame(false);

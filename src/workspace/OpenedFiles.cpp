@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "workspace/Files.h"
+
 namespace {
 
 using Slot = Text Workspace::*;
@@ -37,6 +39,19 @@ std::optional<FileKind> FileKindOfName(const Text& path) {
   if (ext == "ips") return FileKind::Ips;
   if (ext == "bps") return FileKind::Bps;
   return std::nullopt;
+}
+
+CommandLineFiles ReadCommandLine(const std::vector<Text>& words, const Text& cwd) {
+  CommandLineFiles line;
+  for (const Text& word : words) {
+    const Text path = !word.empty() && word[0] == '/' ? word : JoinPath(cwd, word);
+    const auto kind = FileKindOfName(path);
+    if (kind && RegularFileExists(path))
+      line.files.emplace_back(*kind, path);
+    else
+      line.otherText = true;
+  }
+  return line;
 }
 
 std::vector<RecentFile> RecentFiles(const Workspace& ws) {

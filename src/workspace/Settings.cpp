@@ -15,7 +15,7 @@ namespace {
 using K = SettingKind;
 using WS = Workspace;
 
-const std::array<SettingDef, 42> kDefs = {{
+const std::array<SettingDef, 47> kDefs = {{
     {"InputRomFileName", K::Path, " 'имя и путь к входному рому", &WS::InputRomFileName},
     {"OutputRomFileName", K::Path, " 'имя и путь к выходному рому", &WS::OutputRomFileName},
     {"IPSFileName", K::Path, " 'имя и путь ко входному IPS", &WS::IPSFileName},
@@ -85,6 +85,12 @@ const std::array<SettingDef, 42> kDefs = {{
     {"RecentFiles6", K::Path, " 'недавний файл", &WS::RecentFiles6},
     {"RecentFiles7", K::Path, " 'недавний файл", &WS::RecentFiles7},
     {"RecentFiles8", K::Path, " 'недавний файл, самый старый", &WS::RecentFiles8},
+    {"EmulatorCommand", K::PlainText, " 'команда запуска эмулятора, %f - файл с образом ROM", &WS::EmulatorCommand},
+    {"MainFormLeft", K::Integer, " 'главное окно при последнем выходе: левый край, пикселей", nullptr,
+     &WS::MainFormLeft},
+    {"MainFormTop", K::Integer, " 'главное окно: верхний край", nullptr, &WS::MainFormTop},
+    {"MainFormWidth", K::Integer, " 'главное окно: ширина (0 - обычный размер)", nullptr, &WS::MainFormWidth},
+    {"MainFormHeight", K::Integer, " 'главное окно: высота (0 - обычный размер)", nullptr, &WS::MainFormHeight},
 }};
 
 const char* const kHeader[] = {
@@ -116,6 +122,7 @@ void Store(Workspace& ws, const SettingDef& def, const Text& raw) {
 }
 
 void ApplyDefaultOf(Workspace& ws, const SettingDef& def) {
+  if (def.text == &WS::EmulatorCommand && ws.EmulatorCommand.empty()) ws.EmulatorCommand = kDefaultEmulatorCommand;
   if (def.number == &WS::NumberOfTextChars && ws.NumberOfTextChars < 1) ws.NumberOfTextChars = 2;
   if (def.number == &WS::magicIterator && ws.magicIterator == 0) ws.magicIterator = 100;
 }

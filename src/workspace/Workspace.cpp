@@ -21,4 +21,5 @@ void ApplyStartupDefaults(Workspace& ws, const Text& cwd) {
   if (ws.HelpFileName.empty()) ws.HelpFileName = JoinPath(cwd, "tarvellohelp.rtf");
   if (ws.NumberOfTextChars < 1) ws.NumberOfTextChars = 2;
   if (ws.magicIterator == 0) ws.magicIterator = 100;
+  if (ws.EmulatorCommand.empty()) ws.EmulatorCommand = kDefaultEmulatorCommand;
 }

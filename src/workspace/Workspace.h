@@ -178,6 +178,13 @@ struct Workspace {
   Text GbPointerTables;      // "START-END[:BANK];...": the Game Boy pointer tables named
   // The last files loaded by name, newest first, each "KIND|path" (workspace/OpenedFiles.h).
   Text RecentFiles1, RecentFiles2, RecentFiles3, RecentFiles4, RecentFiles5, RecentFiles6, RecentFiles7, RecentFiles8;
+  Text EmulatorCommand;  // "Запустить в эмуляторе": the program and its words, %f the image
+  // The main window's place and size in pixels at the last exit; a width or height of 0
+  // leaves the window at its design size.
+  int MainFormLeft = 0;
+  int MainFormTop = 0;
+  int MainFormWidth = 0;
+  int MainFormHeight = 0;
 
   // Program texts
   Text VersionText;
@@ -199,6 +206,9 @@ struct Workspace {
   // The translation editor's state, which outlives its window.
   EditorState Editor;
 };
+
+// Debian's mGBA, which the README's run command installs.
+inline constexpr char kDefaultEmulatorCommand[] = "mgba-qt %f";
 
 // The program's start: one empty translation line, the settings path in `cwd`, the
 // version and credits texts and every setting at its default. Reading the settings

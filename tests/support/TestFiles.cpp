@@ -3,6 +3,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "workspace/Files.h"
 
@@ -41,3 +42,22 @@ void WriteBytes(const std::filesystem::path& p, const std::string& bytes) {
 std::filesystem::path TestData(const std::string& name) { return std::filesystem::path(TARVELLO_TEST_DATA) / name; }
 
 TestBench::TestBench() { InitWorkspace(ws, FromNativePath(dir.path())); }
+
+bool WaitForFile(const std::filesystem::path& p) {
+  for (int i = 0; i < 1000; ++i) {
+    if (std::filesystem::exists(p)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return false;
+}
+
+std::filesystem::path RecordingCommand(const std::filesystem::path& dir) {
+  const std::filesystem::path script = dir / "record.sh";
+  const std::string d = dir.string();
+  // Each record is written aside and renamed, so a waiting test never reads half of it.
+  WriteBytes(script, "#!/bin/sh\ncp \"$1\" '" + d + "/image.part' && mv '" + d + "/image.part' '" + d +
+                         "/image'\nprintf '%s\\n' \"$@\" > '" + d + "/args.part' && mv '" + d + "/args.part' '" + d +
+                         "/args'\n");
+  std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+  return script;
+}

@@ -32,3 +32,9 @@ struct TestBench {
   TempDir dir;
   TestBench();
 };
+
+// Waits up to ten seconds for a file that another process writes; false when it never came.
+bool WaitForFile(const std::filesystem::path& p);
+// A shell script that records how it was started: its arguments, one a line, in `args`
+// and a copy of the file its first argument names in `image`, both beside the script.
+std::filesystem::path RecordingCommand(const std::filesystem::path& dir);

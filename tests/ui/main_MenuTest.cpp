@@ -84,6 +84,7 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "1 menuDumper Dumper",
       "1 menuShiftedPut Возврат перевода со сдвигом",
       "1 menuFixHeaderChecksums Исправить контрольные суммы заголовка",
+      "1 menuRunInEmulator Запустить в эмуляторе",
       "0 menuHelp Help",
       "1 menuHelpContents Tarvello подсказка",
       "1 menuAbout About",

@@ -193,13 +193,13 @@ struct BoxAnswer {
   }
 };
 
-TEST(QtHostDialogs, MessageBoxesHaveTheButtonSetsIconsAndNoTitle) {
+TEST(QtHostDialogs, MessageBoxesHaveTheButtonSetsIconsAndTheProgramsTitle) {
   QtHost host;
   BoxAnswer seen;
   seen.answerNext(QMessageBox::No);
   EXPECT_EQ(host.message(W("Будем сохранять таблицу ?"), Buttons::YesNo, Icon::None), Answer::No);
   EXPECT_EQ(seen.text, QString::fromUtf8("Будем сохранять таблицу ?"));
-  EXPECT_TRUE(seen.title.isEmpty());
+  EXPECT_EQ(seen.title, "Tarvello");
   EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
   EXPECT_EQ(seen.buttons.size(), 2);
 

@@ -244,6 +244,25 @@ void DropOn(QLineEdit* cell, const QString& text) {
   EXPECT_TRUE(drop.isAccepted());
 }
 
+// No installed font has the control pictures: each code's own label is drawn, so two
+// codes never look alike and a filled cell never looks empty.
+TEST(TableEditForm, ControlCodesDrawDifferently) {
+  EditorBench e;
+  const auto pixels = [&](int code, const QString& text) {
+    e.cell(code)->setText(text);
+    return e.cell(code)->grab().toImage();
+  };
+  const QImage empty = pixels(1, QString());
+  const QImage soh = pixels(1, TableEditForm::cellGlyphs(Text(1, '\x01')));
+  const QImage stx = pixels(1, TableEditForm::cellGlyphs(Text(1, '\x02')));
+  const QImage del = pixels(1, TableEditForm::cellGlyphs(Text(1, '\x7F')));
+  EXPECT_NE(soh, stx);
+  EXPECT_NE(soh, del);
+  EXPECT_NE(soh, empty);
+  EXPECT_NE(stx, empty);
+  EXPECT_EQ(e.text(1), QString(QChar(0x2421)));  // the drawing leaves the cell its text
+}
+
 TEST(TableEditForm, DroppingLetterStripsSpreadsThemOverTheCodes) {
   EditorBench e;
   auto* rusBig = e.child<QLabel>("RusBigLetters");

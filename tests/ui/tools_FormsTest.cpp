@@ -244,6 +244,10 @@ TEST(ShiftedPutForm, PointerKindAndGameBoyTablesReachTheGameBoyOperations) {
   Find<QRadioButton>(gba, "optPointerGB")->click();
   auto* find = Find<QPushButton>(gba, "Command2");
   EXPECT_EQ(find->text(), Utf("Поискать поинтеры GB"));
+  // The texts name the chosen kind; the GBA-only alignment is out of play.
+  EXPECT_EQ(Find<QCheckBox>(gba, "CorrectGBAPointersCheck")->text(),
+            Utf("Проводить автоматическую коррекцию поинтеров GB (в ROM'е)"));
+  EXPECT_FALSE(Find<QCheckBox>(gba, "chkAlignedGbaPointers")->isEnabled());
   t.putRom(std::string(64, '\0'));
   t.ws.PerevodArray = {"1 a", "3 b"};
   t.ws.PerevodLoaded = true;
@@ -259,6 +263,11 @@ TEST(ShiftedPutForm, PointerKindAndGameBoyTablesReachTheGameBoyOperations) {
 
   ShiftedPutForm gb(t.ws);  // tables named: Game Boy pointers are the likely choice
   EXPECT_TRUE(Find<QRadioButton>(gb, "optPointerGB")->isChecked());
+  EXPECT_FALSE(Find<QCheckBox>(gb, "chkAlignedGbaPointers")->isEnabled());
+  Find<QRadioButton>(gb, "optPointerGBA")->click();
+  EXPECT_TRUE(Find<QCheckBox>(gb, "chkAlignedGbaPointers")->isEnabled());
+  EXPECT_EQ(Find<QCheckBox>(gb, "CorrectGBAPointersCheck")->text(),
+            Utf("Проводить автоматическую коррекцию поинтеров GBA (в ROM'е)"));
   EXPECT_EQ(Find<QLineEdit>(gb, "fldGbPointerTables")->text(), "5-x");
 }
 

@@ -41,7 +41,7 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
 
   WriteSettings(t.ws);
   const auto lines = Lines(ReadBytes(t.dir.path() / "tarvello.ini"));
-  ASSERT_EQ(lines.size(), 52u);
+  ASSERT_EQ(lines.size(), 57u);
   EXPECT_EQ(lines[0], W("Это файл параметров для программы Tarvello"));
   EXPECT_EQ(lines[6], "");
   EXPECT_EQ(lines[9], "");
@@ -54,6 +54,8 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
   EXPECT_EQ(lines[39].rfind("BPSFileName= '", 0), 0u);
   EXPECT_EQ(lines[41].rfind("FixHeaderChecksums=NO '", 0), 0u);
   EXPECT_EQ(lines[42].rfind("GbaPointerAlignment=1 '", 0), 0u);
+  EXPECT_EQ(lines[52].rfind("EmulatorCommand=mgba-qt %f '", 0), 0u);
+  EXPECT_EQ(lines[55].rfind("MainFormWidth=0 '", 0), 0u);
 }
 
 TEST(GetSettingValue, CutsAtTheCommentThenASpaceThenTheLineEnd) {
