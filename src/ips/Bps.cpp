@@ -436,7 +436,9 @@ class DeltaEncoder {
   // A stretch this long that does not agree with the source is searched for copies.
   static constexpr size_t kSearchFrom = 64;
   static constexpr size_t kSourceStep = 8;
-  static constexpr unsigned kTargetRowBits = 17;
+  // At most 2^kMaxRowBits rows of the target's offsets; a small target gets as many as it
+  // can fill, so a small patch does not pay for clearing megabytes.
+  static constexpr unsigned kMaxRowBits = 17;
   // A copy this long is taken at once; the bytes inside it are not searched.
   static constexpr size_t kLongCopy = 64;
   static constexpr size_t kCovered = 8;
@@ -483,14 +485,16 @@ class DeltaEncoder {
   // and the two bytes after the gram tell how far a match may go, all without reading
   // the target there.
   static std::uint64_t TargetMix(std::uint64_t gram) { return Mix(gram << 16); }
-  size_t rowOf(std::uint64_t mix) const { return static_cast<size_t>(mix >> (64 - kTargetRowBits)); }
+  size_t rowOf(std::uint64_t mix) const { return static_cast<size_t>(mix >> (64 - rowBits_)); }
   static std::uint32_t TagOf(std::uint64_t mix, std::uint64_t gram) {
     return (static_cast<std::uint32_t>(mix >> 16) & 0xFF000000u) | static_cast<std::uint32_t>(gram >> 48);
   }
 
   void indexSource() {
     indexed_ = true;
-    targetRows_.assign(size_t{1} << kTargetRowBits, Row{});
+    rowBits_ = 6;
+    while (rowBits_ < kMaxRowBits && (size_t{kWays} << rowBits_) < target_.size()) ++rowBits_;
+    targetRows_.assign(size_t{1} << rowBits_, Row{});
     if (source_.size() < 8) return;
     const size_t grams = source_.size() / kSourceStep + 1;
     sourceBits_ = 10;
@@ -775,6 +779,7 @@ class DeltaEncoder {
     std::uint32_t tag[kWays];
   };
   std::uint32_t offsetMask_ = UINT32_MAX;
+  unsigned rowBits_ = kMaxRowBits;
   std::vector<Row> targetRows_;
   std::vector<Candidate> candidates_;
   std::vector<Node> nodes_;
