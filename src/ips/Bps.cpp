@@ -10,8 +10,8 @@
 #include <cstring>
 #include <deque>
 #include <system_error>
-#include <utility>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "workspace/Errors.h"

@@ -2,8 +2,8 @@
 // The BPS patch format: "BPS1", the source and target sizes, metadata, the actions that
 // build the target, and three CRC32s. Every reader of a patch goes through ReadBpsPatch
 // and ApplyBpsPatch, which check each number and each action against the bytes they were
-// given; the encoder is linear (the target walked once against the source at the same
-// offset), which is what in-place text edits want.
+// given. The encoder keeps in-place edits linear (the target against the source at the
+// same offset) and copies shifted, moved and repeated bytes from wherever they are.
 #include <cstdint>
 #include <string_view>
 
@@ -43,7 +43,8 @@ Text ApplyBpsPatch(const BpsPatch& patch, std::string_view source);
 // The same into `target`, whose buffer is reused; on a failure `target` is untouched.
 void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Text& target);
 
-// A patch that turns `source` into `target`, with empty metadata.
+// A patch that turns `source` into `target`, with empty metadata; copies are taken only
+// where they make it smaller than the linear encoding of the same bytes.
 Text CreateBps(std::string_view source, std::string_view target);
 
 // The length of the stretch from `pos` on where `target` agrees with `source` at the same
