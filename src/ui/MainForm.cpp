@@ -126,7 +126,12 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm() {
+  // QWidget's destructor deletes the log pane after this object's own part is gone; the
+  // pane's last layout (its focus leaving) must not reach the members here.
+  logText_->verticalScrollBar()->disconnect(this);
+  logText_->removeEventFilter(this);
+}
 
 void MainForm::buildMenus() {
   std::vector<QMenu*> open;  // the menu of each level that the next items go into
