@@ -70,6 +70,11 @@ struct Batch {
   bool strict = false;
 };
 
+Text Absolute(const Text& name) {
+  if (!name.empty() && name.front() == kPathSeparator) return name;
+  return JoinPath(CurrentDirectory(), name);
+}
+
 Batch Parse(const StepRegistry& registry, const std::vector<std::string>& args) {
   Batch batch;
   auto& items = batch.items;
@@ -90,14 +95,12 @@ Batch Parse(const StepRegistry& registry, const std::vector<std::string>& args) 
     if (a == "--answer" && value != "yes" && value != "no" && value != "ok" && value != "cancel")
       throw UsageError{"--answer takes yes, no, ok or cancel"};
     if (a == "--set" && value.find('=') == Text::npos) throw UsageError{"--set takes KEY=VALUE"};
+    // Reading settings would create a missing file empty and run on the defaults: a
+    // misspelt name must stop the run before anything is done or made.
+    if (a == "--ini" && !FileExists(Absolute(value))) throw UsageError{"settings file not found: " + args[i]};
     items.emplace_back(Option{a, std::move(value)});
   }
   return batch;
-}
-
-Text Absolute(const Text& name) {
-  if (!name.empty() && name.front() == kPathSeparator) return name;
-  return JoinPath(CurrentDirectory(), name);
 }
 
 void SetField(Workspace& ws, const Text& assignment) {

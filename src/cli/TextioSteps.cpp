@@ -42,7 +42,7 @@ void RegisterTextioSteps(StepRegistry& r) {
   r.add("PutPerevodInRom",
         StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { PutPerevodInRom(ws, ShiftArg(a, 0)); }, {CheckShift}});
   r.add("BuildGbaPointerTable", BuildGbaPointerTable);
-  r.add("PackPerevodAddresses", PackPerevodAddresses);
+  r.add("PackPerevodAddresses", [](Workspace& ws) { PackPerevodAddresses(ws); });
   r.add("CorrectGbaPointers",
         StepDef{0, 1, [](Workspace& ws, const StepArgs& a) { CorrectGbaPointers(ws, ShiftArg(a, 0)); }, {CheckShift}});
   r.add("FindGbaPointers", FindGbaPointers);

@@ -857,6 +857,8 @@ BpsPatch ReadBpsPatch(std::string_view patch) {
   BpsPatch result;
   result.sourceSize = in.number();
   result.targetSize = in.number();
+  // Refused before anything is allocated for it: a few bytes of patch can claim gigabytes.
+  if (result.targetSize > kBpsMaxTargetSize) Bad("результат больше 64 МБ, таких ROM Game Boy и GBA не бывает");
   result.metadata = in.take(in.number(), "файл обрезан посреди метаданных");
   result.actions = body.substr(in.position());
   result.sourceCrc = LittleEndian32(footer.substr(0, 4));

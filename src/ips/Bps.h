@@ -12,6 +12,8 @@
 inline constexpr std::string_view kBpsMagic = "BPS1";
 // The three checksums at the end.
 inline constexpr size_t kBpsFooterSize = 12;
+// The largest target a patch may claim: no Game Boy or GBA image comes near it.
+inline constexpr std::uint64_t kBpsMaxTargetSize = std::uint64_t{64} << 20;
 // The general error line's number for a patch that is not a whole, valid BPS.
 inline constexpr int kErrBadBps = 1201;
 

@@ -66,10 +66,13 @@ void ApplyIps(Workspace& ws) {
   if (!CheckIpsImage(ws)) return;
   try {
     IpsProgress progress(ws, ws.IpsImage.size() - kIpsHeader.size());
-    const IpsScanEnd end = ApplyIpsRecords(ws.IpsImage, ContinueRomWork(ws), [&progress](size_t p) { progress.at(p); });
+    std::optional<std::uint32_t> size;
+    const IpsScanEnd end = ApplyIpsRecords(
+        ws.IpsImage, ContinueRomWork(ws), [&progress](size_t p) { progress.at(p); }, &size);
     // A patch cut short is applied as far as it goes; the user must still hear that it
     // was incomplete, or a damaged download passes for a good one.
     if (end == IpsScanEnd::CutShort) AppendLog(ws, IpsCutShortWarning());
+    if (size) AppendLog(ws, W("Размер ROM задан IPS файлом: ") + Digits(*size) + W(" байт"));
     AppendLog(ws, W("Применили изменения из IPS файла: ") + ws.IPSFileName + W(" к ROM файлу: ") + ws.InputRomFileName);
     CommitRomWorkImage(ws);
   } catch (...) {

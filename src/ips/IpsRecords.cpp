@@ -45,6 +45,14 @@ bool IpsRecordReader::next(IpsRecord& record) {
   return true;
 }
 
+std::optional<std::uint32_t> IpsRecordReader::truncation() const {
+  if (end_ != IpsScanEnd::Trailer || records_.size() - pos_ != kIpsTrailer.size() + kIpsTruncationSize)
+    return std::nullopt;
+  const std::string_view size = records_.substr(pos_ + kIpsTrailer.size());
+  auto byte = [&size](size_t i) { return std::uint32_t{static_cast<unsigned char>(size[i])}; };
+  return byte(0) << 16 | byte(1) << 8 | byte(2);
+}
+
 bool HasIpsHeader(std::string_view patch) {
   return patch.substr(0, kIpsHeader.size()) == kIpsHeader;
 }
@@ -60,6 +68,15 @@ void AppendIpsRecord(Text& patch, std::uint32_t offset, std::string_view data) {
                                           static_cast<char>(size & 0xFF)};
   patch.append(header, kRecordHeaderSize);
   patch.append(data);
+}
+
+void AppendIpsTrailer(Text& patch, std::optional<std::uint32_t> truncation) {
+  patch += kIpsTrailer;
+  if (!truncation) return;
+  const std::uint32_t size = *truncation;
+  const char bytes[kIpsTruncationSize] = {static_cast<char>(size >> 16 & 0xFF), static_cast<char>(size >> 8 & 0xFF),
+                                          static_cast<char>(size & 0xFF)};
+  patch.append(bytes, kIpsTruncationSize);
 }
 
 namespace {
@@ -78,12 +95,16 @@ void WriteRecord(const IpsRecord& record, Text& image) {
 
 }  // namespace
 
-IpsScanEnd ApplyIpsRecords(std::string_view patch, Text& image, const std::function<void(size_t)>& afterRecord) {
+IpsScanEnd ApplyIpsRecords(std::string_view patch, Text& image, const std::function<void(size_t)>& afterRecord,
+                           std::optional<std::uint32_t>* truncatedTo) {
   IpsRecordReader reader(IpsRecordData(patch));
   IpsRecord record;
   while (reader.next(record)) {
     WriteRecord(record, image);
     if (afterRecord) afterRecord(reader.position());
   }
+  const std::optional<std::uint32_t> size = reader.truncation();
+  if (size) image.resize(*size, '\0');
+  if (truncatedTo) *truncatedTo = size;
   return reader.end();
 }

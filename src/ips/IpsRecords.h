@@ -4,6 +4,7 @@
 // none of them reads past the bytes it was given.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string_view>
 
 #include "workspace/Cp1251.h"
@@ -14,6 +15,8 @@ inline constexpr std::string_view kIpsTrailer = "EOF";
 inline constexpr std::uint32_t kIpsEofOffset = 0x454F46;
 inline constexpr std::uint32_t kIpsMaxOffset = 0xFFFFFF;
 inline constexpr std::uint32_t kIpsMaxSize = 0xFFFF;
+// The three bytes after "EOF" that some patches carry: the size the patched file ends with.
+inline constexpr size_t kIpsTruncationSize = 3;
 
 struct IpsRecord {
   std::uint32_t offset = 0;
@@ -46,6 +49,8 @@ class IpsRecordReader {
   size_t position() const { return pos_; }
   size_t length() const { return records_.size(); }
   IpsScanEnd end() const { return end_; }
+  // The size after "EOF", once the scan has ended there; nothing when the patch has none.
+  std::optional<std::uint32_t> truncation() const;
 
  private:
   bool stop(IpsScanEnd why);
@@ -64,6 +69,12 @@ std::string_view IpsRecordData(std::string_view patch);
 // offset within what the format can carry.
 void AppendIpsRecord(Text& patch, std::uint32_t offset, std::string_view data);
 
+// Appends "EOF" and, for a patched file shorter than the one patched, its size.
+void AppendIpsTrailer(Text& patch, std::optional<std::uint32_t> truncation);
+
 // Writes the patch's records into `image`, lengthening it with spaces where a record
-// ends beyond it. `afterRecord` is told the scan position after each record.
-IpsScanEnd ApplyIpsRecords(std::string_view patch, Text& image, const std::function<void(size_t)>& afterRecord = {});
+// ends beyond it, then gives it the size after "EOF" when the patch has one (cut, or
+// lengthened with zeros, as every patcher does); `truncatedTo` is told that size.
+// `afterRecord` is told the scan position after each record.
+IpsScanEnd ApplyIpsRecords(std::string_view patch, Text& image, const std::function<void(size_t)>& afterRecord = {},
+                           std::optional<std::uint32_t>* truncatedTo = nullptr);

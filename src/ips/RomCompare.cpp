@@ -1,7 +1,6 @@
 #include "ips/RomCompare.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "ips/Bps.h"
 #include "ips/BpsFile.h"
@@ -58,8 +57,8 @@ class IpsDiffWriter {
     }
   }
 
-  IpsDiff finish() {
-    patch_ += kIpsTrailer;
+  IpsDiff finish(std::optional<std::uint32_t> truncation) {
+    AppendIpsTrailer(patch_, truncation);
     return IpsDiff{std::move(patch_), records_, IpsDiffRefusal::None};
   }
 
@@ -99,18 +98,23 @@ std::pair<size_t, size_t> NextStretch(std::string_view input, std::string_view o
 }
 
 struct RomPair {
-  std::unique_ptr<MappedFile> in;
-  std::unique_ptr<MappedFile> out;
+  Text in;
+  Text out;
 };
 
-// Both ROMs, or false after the failure has been told.
-bool MapRoms(Workspace& ws, Text input, Text output, RomPair& roms) {
+// Both ROMs, or false after the failure has been told. Both are opened (and sized) before
+// either is read, so a file cut by another program meanwhile is caught by the read.
+bool ReadRoms(Workspace& ws, Text input, Text output, RomPair& roms) {
   if (!CheckFileExists(ws, input, W("ROM Файл")) || !CheckFileExists(ws, output, W("ROM Файл"))) return false;
   const Text* failing = &input;
   try {
-    roms.in = std::make_unique<MappedFile>(input);
+    SizedFile in(input);
     failing = &output;
-    roms.out = std::make_unique<MappedFile>(output);
+    SizedFile out(output);
+    failing = &input;
+    in.readInto(roms.in);
+    failing = &output;
+    out.readInto(roms.out);
     return true;
   } catch (...) {
     ReportFailure(ws, W("меня взглюкнуло, проверьте, имя и путь входного ROM файла") + "\r\n" + *failing);
@@ -124,14 +128,20 @@ void LogCompared(Workspace& ws, const Text& input, const Text& output) {
 
 Text RefusalText(IpsDiffRefusal refusal) {
   return refusal == IpsDiffRefusal::Shorter
-             ? W("Выходной ROM короче входного, а IPS не умеет укорачивать файл.")
+             ? W("Выходной ROM короче входного, а IPS не умеет укорачивать файл длиннее 16 МБ.")
              : W("Изменения лежат дальше, чем достает IPS (записи начинаются только ниже 16 МБ).");
 }
 
 }  // namespace
 
 IpsDiff CreateIpsFromRoms(std::string_view input, std::string_view output) {
-  if (output.size() < input.size()) return IpsDiff{{}, 0, IpsDiffRefusal::Shorter};
+  // A shorter output is cut to its size by the three bytes after "EOF", which can only
+  // name a size below 16 MiB.
+  std::optional<std::uint32_t> truncation;
+  if (output.size() < input.size()) {
+    if (output.size() > kIpsMaxOffset) return IpsDiff{{}, 0, IpsDiffRefusal::Shorter};
+    truncation = static_cast<std::uint32_t>(output.size());
+  }
   IpsDiffWriter writer(output);
   size_t pos = 0;
   for (;;) {
@@ -152,14 +162,14 @@ IpsDiff CreateIpsFromRoms(std::string_view input, std::string_view output) {
     writer.data(kLastStart, last);
     break;
   }
-  return writer.finish();
+  return writer.finish(truncation);
 }
 
 void CompareRomsToIps(Workspace& ws, const Text& input, const Text& output) {
   RomPair roms;
-  if (!MapRoms(ws, input, output, roms)) return;
-  const std::string_view in = roms.in->bytes();
-  const std::string_view out = roms.out->bytes();
+  if (!ReadRoms(ws, input, output, roms)) return;
+  const std::string_view in = roms.in;
+  const std::string_view out = roms.out;
   const IpsDiff diff = CreateIpsFromRoms(in, out);
   if (diff.refusal != IpsDiffRefusal::None) {
     const Text question = RefusalText(diff.refusal) + "\r\n" + W("Создать BPS?");
@@ -178,9 +188,9 @@ void CompareRomsToIps(Workspace& ws, const Text& input, const Text& output) {
 
 void CompareRomsToBps(Workspace& ws, const Text& input, const Text& output) {
   RomPair roms;
-  if (!MapRoms(ws, input, output, roms)) return;
-  const std::string_view in = roms.in->bytes();
-  const std::string_view out = roms.out->bytes();
+  if (!ReadRoms(ws, input, output, roms)) return;
+  const std::string_view in = roms.in;
+  const std::string_view out = roms.out;
   LogCompared(ws, input, output);
   if (in == out) AppendLog(ws, W("ROM файлы одинаковые, BPS ничего не меняет"));
   SaveBpsOf(ws, in, out);

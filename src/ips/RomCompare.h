@@ -6,7 +6,7 @@
 
 enum class IpsDiffRefusal {
   None,
-  Shorter,      // an IPS can only write bytes, never cut the file
+  Shorter,      // an IPS can cut the file only to a size below 16 MiB
   BeyondReach,  // a change no record starting below 16 MiB can cover
 };
 
@@ -17,7 +17,8 @@ struct IpsDiff {
 };
 
 // Data records of at most 65,535 bytes, run-length records for runs of 16 or more equal
-// bytes, no record at the offset that reads as "EOF".
+// bytes, no record at the offset that reads as "EOF"; for a shorter output, its size
+// after "EOF".
 IpsDiff CreateIpsFromRoms(std::string_view input, std::string_view output);
 
 // Reads both files and writes the IPS into OutputIPSFileName (asked for when empty). When

@@ -127,7 +127,9 @@ std::vector<LineFit> MeasureFit(const Workspace& ws) {
   std::vector<LineFit> fits;
   for (size_t i = 0; i < addresses.size(); ++i) {
     if (addresses[i] == 0) continue;
-    const std::int64_t need = NeedOf(encoder, ParsePerevodLine(ws.PerevodArray[i]).text);
+    // A line that insertion leaves alone needs the bytes it keeps.
+    const auto need = static_cast<std::int64_t>(
+        encoder.lineNeed(ws.RomImage, addresses[i], ParsePerevodLine(ws.PerevodArray[i]).text));
     fits.push_back({i, addresses[i], need, meter.at(addresses[i], following[i])});
   }
   return fits;

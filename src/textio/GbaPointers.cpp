@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "textio/GbaPointer.h"
+#include "textio/InsertionEncoder.h"
 #include "textio/Refusals.h"
 #include "workspace/Dialogs.h"
 #include "workspace/Errors.h"
@@ -203,25 +204,33 @@ void BuildGbaPointerTable(Workspace& ws) {
   }
 }
 
-void PackPerevodAddresses(Workspace& ws) {
+void PackPerevodAddresses(Workspace& ws, std::int32_t shift) {
   WarnIfSingleLine(ws);
   auto& lines = ws.PerevodArray;
   if (lines.size() <= 1) return;  // nothing follows the first line
   try {
-    CheckTableBelongs(ws);
-    auto& table = ws.GbaPointerTable;
+    // The Game Boy flow records no GBA table: the lines themselves are packed then.
+    const bool recorded = ws.GbaPointerTable.size() == lines.size();
+    std::optional<InsertionEncoder> encoder;
+    if (ws.TableExtended) encoder.emplace(ws);
     // A line without a space keeps its place; the next line with a text follows the
     // last line that had one.
-    const GbaPointerEntry* previous = nullptr;
+    std::optional<std::int64_t> next;
     for (size_t i = 0; i < lines.size(); ++i) {
-      GbaPointerEntry& entry = table[i];
-      if (!entry.hasSeparator) continue;
-      if (previous) {
-        entry.address = previous->address + static_cast<std::int64_t>(previous->text.size()) + 1;
-        entry.addressText = Digits(entry.address);
-        lines[i] = entry.addressText + " " + entry.text;
+      const PerevodLineParts parts = ParsePerevodLine(lines[i]);
+      if (recorded ? !ws.GbaPointerTable[i].hasSeparator : !parts.hasSeparator) continue;
+      const Text text = recorded ? ws.GbaPointerTable[i].text : Text(parts.text);
+      std::int64_t address = recorded ? ws.GbaPointerTable[i].address : parts.address;
+      if (next) {
+        address = *next;
+        lines[i] = Digits(address) + " " + text;
+        if (recorded) {
+          ws.GbaPointerTable[i].address = address;
+          ws.GbaPointerTable[i].addressText = Digits(address);
+        }
       }
-      previous = &entry;
+      const size_t length = encoder ? encoder->lineSpan(ws.RomImage, address + shift, text) : text.size();
+      next = address + static_cast<std::int64_t>(length) + 1;
     }
   } catch (...) {
     LogOperationError(ws);

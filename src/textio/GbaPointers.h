@@ -12,6 +12,9 @@
 inline constexpr int kErrNoPointerTable = 1102;
 
 void BuildGbaPointerTable(Workspace& ws);
-void PackPerevodAddresses(Workspace& ws);
+// Each line with a text follows the previous one, one byte after its end: its characters
+// for a one-byte table, the bytes the insertion (moved by `shift`) leaves for it for an
+// extended one. The GBA pointer table, when recorded for these lines, follows along.
+void PackPerevodAddresses(Workspace& ws, std::int32_t shift = 0);
 void CorrectGbaPointers(Workspace& ws, std::int32_t shift);
 void FindGbaPointers(Workspace& ws);

@@ -22,3 +22,15 @@ size_t InsertionEncoder::lineByteCount(std::string_view typed) const {
   encodeLine(typed, [&count](size_t, unsigned char, bool) { ++count; });
   return count;
 }
+
+size_t InsertionEncoder::lineNeed(std::string_view image, std::int64_t address, std::string_view typed) const {
+  if (entries_)
+    if (const auto held = entries_->matchesImage(image, address - 1, typed)) return *held;
+  return lineByteCount(typed);
+}
+
+size_t InsertionEncoder::lineSpan(std::string_view image, std::int64_t address, std::string_view typed) const {
+  if (!entries_) return typed.find('<') == std::string_view::npos ? typed.size() : DecodeEscapes(Text(typed)).size();
+  if (const auto held = entries_->matchesImage(image, address - 1, typed)) return *held;
+  return entries_->encode(typed).bytes.size();
+}

@@ -2,6 +2,7 @@
 // How insertion turns a line's text into ROM bytes. The insertion writes through it, and
 // whatever must know beforehand what the insertion would write (the fit check, the
 // editor's fit status) asks it too, so the two never disagree.
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -42,6 +43,13 @@ class InsertionEncoder {
   void encodeLine(std::string_view typed, Put&& put) const;
   // How many bytes encodeLine() writes for `typed`.
   size_t lineByteCount(std::string_view typed) const;
+
+  // What insertion leaves for `typed` at `address` (1-based) of `image`. Through an
+  // extended table a line the image already decodes to is left alone: its bytes are
+  // the ones it keeps. Otherwise, the bytes encodeLine() writes (lineNeed) or the
+  // stretch they take, a skipped unknown character keeping its place (lineSpan).
+  size_t lineNeed(std::string_view image, std::int64_t address, std::string_view typed) const;
+  size_t lineSpan(std::string_view image, std::int64_t address, std::string_view typed) const;
 
  private:
   std::optional<TableCodec> codec_;

@@ -69,7 +69,7 @@ void ShiftedPut(Workspace& ws, std::int32_t shift, bool correctPointers, Pointer
   if (gb && RefuseGbPointerTables(ws)) return;
   BuildGbaPointerTable(ws);
   if (gb && ws.PerevodLoaded && ws.RomLoaded) BuildGbPointerTable(ws);
-  PackPerevodAddresses(ws);
+  PackPerevodAddresses(ws, shift);
   const bool inserted = PutPerevodInRom(ws, shift);
   if (!correctPointers) return;
   if (inserted) {

@@ -34,9 +34,9 @@ std::vector<std::string_view> SplitAnyLineEnd(std::string_view data) {
 }
 
 // A code text the extended mode reads as an entry: only hexadecimal digits, an even
-// number of them, 2 to 8.
+// number of them, one to EntryCodec::kMaxCodeBytes bytes.
 bool ExtendedCode(std::string_view codeText) {
-  return codeText.size() >= 2 && codeText.size() <= 8 && codeText.size() % 2 == 0 &&
+  return codeText.size() >= 2 && codeText.size() <= 2 * EntryCodec::kMaxCodeBytes && codeText.size() % 2 == 0 &&
          std::all_of(codeText.begin(), codeText.end(), [](char c) { return HexValue(c) >= 0; });
 }
 
@@ -71,9 +71,15 @@ struct ExtendedEntry {
   Text codeText;  // as in the file, prefix included, for the log
 };
 
-// One line of an extended table: an entry, or nothing for a comment. A code of only
-// hexadecimal digits that is no whole number of 1 to 4 bytes refuses the file.
-std::optional<ExtendedEntry> ParseExtendedLine(std::string_view line, size_t lineNumber) {
+// What a line of an extended table turned out to be.
+struct ExtendedLine {
+  std::optional<ExtendedEntry> entry;  // nothing: a comment, or a line left out
+  Text unreadable;                     // why the line is left out; empty when it is not
+};
+
+// One line of an extended table: an entry, a comment, or a code of only hexadecimal
+// digits that is no whole number of 1 to 8 bytes, which cannot be read.
+ExtendedLine ParseExtendedLine(std::string_view line, size_t lineNumber) {
   ExtendedEntry e;
   std::string_view rest = line;
   if (!rest.empty() && (rest[0] == '/' || rest[0] == '*')) {
@@ -81,18 +87,18 @@ std::optional<ExtendedEntry> ParseExtendedLine(std::string_view line, size_t lin
     rest.remove_prefix(1);
   }
   const size_t eq = rest.find('=');
-  if (eq == std::string_view::npos && e.entry.kind == EntryKind::Normal) return std::nullopt;
+  if (eq == std::string_view::npos && e.entry.kind == EntryKind::Normal) return {};
   const std::string_view codeText = rest.substr(0, eq);
   if (codeText.empty() || !std::all_of(codeText.begin(), codeText.end(), [](char c) { return HexValue(c) >= 0; }))
-    return std::nullopt;
+    return {};
   e.codeText = Text(line.substr(0, line.size() - rest.size())) + Text(codeText);
   if (!ExtendedCode(codeText))
-    throw OperationError(kErrCodeOutOfRange, W("код ") + e.codeText + LineText(lineNumber) +
-                                                 W(" таблицы: нужно чётное число шестнадцатеричных цифр, от 2 до 8"));
+    return {std::nullopt, W("код ") + e.codeText + LineText(lineNumber) +
+                              W(" таблицы: нужно чётное число шестнадцатеричных цифр, от 2 до 16")};
   for (size_t i = 0; i < codeText.size(); i += 2)
     e.entry.code += static_cast<char>(HexValue(codeText[i]) * 16 + HexValue(codeText[i + 1]));
   if (eq != std::string_view::npos) e.entry.text = Text(rest.substr(eq + 1));
-  return e;
+  return {std::move(e), {}};
 }
 
 // An entry with a character Windows-1251 lacks stands for its own bytes, so strings run
@@ -113,10 +119,19 @@ void ApplyExtendedTableText(Workspace& ws, std::string_view data, std::span<cons
   for (const ForeignChar& f : foreignChars) foreign.emplace(f.line, f.codePoint);
   std::map<Text, ExtendedEntry> byCode;  // ordered as std::string compares: byte by byte, unsigned
   Text comments;
+  Text firstUnreadable;
   size_t lineNumber = 0;
+  bool anyEntry = false;
   for (std::string_view line : SplitAnyLineEnd(data)) {
     ++lineNumber;
-    std::optional<ExtendedEntry> e = ParseExtendedLine(line, lineNumber);
+    ExtendedLine parsed = ParseExtendedLine(line, lineNumber);
+    if (!parsed.unreadable.empty()) {
+      // One line the mode cannot read must not cost the thousands around it.
+      AppendLog(ws, W("Строка таблицы пропущена: ") + parsed.unreadable);
+      if (firstUnreadable.empty()) firstUnreadable = std::move(parsed.unreadable);
+      continue;
+    }
+    std::optional<ExtendedEntry>& e = parsed.entry;
     if (!e) {
       comments.append(line).append("\r\n");
       AppendLog(ws, W("Комментарий: ") + Text(line));
@@ -129,9 +144,11 @@ void ApplyExtendedTableText(Workspace& ws, std::string_view data, std::span<cons
       AppendLog(ws, W("Предупреждение: Код ") + e->codeText + W(" определен более чем один раз"));
       byCode.erase(known);
     }
+    anyEntry = true;
     if (e->entry.kind == EntryKind::Normal && e->entry.text.empty()) continue;  // "41=" clears the code
     byCode.emplace(e->entry.code, std::move(*e));
   }
+  if (!anyEntry && !firstUnreadable.empty()) throw OperationError(kErrCodeOutOfRange, firstUnreadable);
   std::vector<Text> cells(256, Text(1, '\0'));
   std::vector<TableEntry> rest;
   for (auto& [code, e] : byCode) {

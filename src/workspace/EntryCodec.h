@@ -1,5 +1,5 @@
 #pragma once
-// The extended table's codec: codes of 1 to 4 bytes, entries of several characters, end
+// The extended table's codec: codes of 1 to 8 bytes, entries of several characters, end
 // codes. Every operation that turns bytes into text or text into bytes through an
 // extended table goes through this one class, so extraction, insertion, patches, the
 // dumper and the editors can never disagree about a cutting.
@@ -19,7 +19,7 @@ class EntryCodec {
   explicit EntryCodec(const Workspace& ws);
   EntryCodec(const Text& lookup, const std::vector<TableEntry>& entries);
 
-  static constexpr size_t kMaxCodeBytes = 4;
+  static constexpr size_t kMaxCodeBytes = 8;
 
   // The longest code that starts at p (with `avail` bytes there), or entry -1 when no
   // code starts there.

@@ -26,6 +26,7 @@ enum DataErrorNumber {
   kErrCodeOutOfRange = 1001,
   kErrOutOfMemory = 1002,
   kErrNotRegularFile = 1003,
+  kErrFileChanged = 1004,
   kErrUnexpected = 1099,
 };
 

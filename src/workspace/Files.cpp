@@ -71,28 +71,58 @@ void AdviseHugePages(char* data, size_t size) {
 
 constexpr std::string_view kTemporaryMark = ".tarvello-";
 
-// ".NAME.tarvello-PID-XXXXXX" beside the file: hidden, and naming the process that made it.
-std::string TemporaryName(const std::string& dir, const std::string& file) {
-  return dir + "/." + file + std::string(kTemporaryMark) + std::to_string(::getpid()) + "-XXXXXX";
+// ".tarvello-PID-XXXXXX" beside the file: hidden, naming the process that made it, and
+// short whatever the file's own name, so a name near the system's limit still saves.
+std::string TemporaryName(const std::string& dir) {
+  return dir + "/" + std::string(kTemporaryMark) + std::to_string(::getpid()) + "-XXXXXX";
 }
 
-// Temporaries of `file` left by a process that is gone (killed in the middle of a save).
-void RemoveStaleTemporaries(const std::string& dir, const std::string& file) {
-  const std::string prefix = "." + file + std::string(kTemporaryMark);
+// Temporaries left in `dir` by a process that is gone (killed in the middle of a save),
+// whatever file they were for: a stamped save never writes the same name twice, so
+// looking for its own name's leftovers would find none. Older versions named them
+// ".NAME.tarvello-PID-XXXXXX"; those go too.
+void RemoveStaleTemporaries(const std::string& dir) {
   DIR* d = ::opendir(dir.c_str());
   if (!d) return;
   while (const dirent* entry = ::readdir(d)) {
     const std::string_view entryName(entry->d_name);
-    if (entryName.substr(0, prefix.size()) != prefix) continue;
-    const std::string_view rest = entryName.substr(prefix.size());
+    const size_t mark = entryName.rfind(kTemporaryMark);
+    if (entryName.empty() || entryName[0] != '.' || mark == std::string_view::npos) continue;
+    const std::string_view rest = entryName.substr(mark + kTemporaryMark.size());
     pid_t pid = 0;
     const auto [end, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
-    const bool dashAfterPid = end != rest.data() + rest.size() && *end == '-';
-    if (ec != std::errc() || end == rest.data() || !dashAfterPid || pid <= 0) continue;
+    const bool suffixAfterPid = end != rest.data() + rest.size() && *end == '-' && rest.data() + rest.size() - end == 7;
+    if (ec != std::errc() || end == rest.data() || !suffixAfterPid || pid <= 0) continue;
     if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
     ::unlinkat(::dirfd(d), entry->d_name, 0);
   }
   ::closedir(d);
+}
+
+// The file a save writes: `path` itself, or for a link the file it leads to, link after
+// link. A link to a file not made yet is written through: the file is made where it
+// points. A loop of links has no file to write and is refused.
+std::filesystem::path FollowLinks(std::filesystem::path path, const Text& name) {
+  constexpr int kMaxLinks = 40;  // as the system counts before it gives up with ELOOP
+  for (int hops = 0;; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    if (hops == kMaxLinks) throw FileError(ELOOP, name);
+    std::error_code ec;
+    const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+    if (ec) throw FileError(ec.value(), name);
+    path = next.is_absolute() ? next : path.parent_path() / next;
+  }
+}
+
+// A file-size limit (ulimit -f) would end the process at the write that passes it; with
+// the signal ignored the write fails with EFBIG and the save reports it like any other.
+void IgnoreFileSizeSignal() {
+  static const bool ignored = [] {
+    ::signal(SIGXFSZ, SIG_IGN);
+    return true;
+  }();
+  (void)ignored;
 }
 
 // Gives an unnamed (O_TMPFILE) file a fresh name made from `tmpl`, which is updated.
@@ -129,9 +159,9 @@ void CopyInto(int from, int to, const Text& name) {
 void KeepBackup(const std::string& path, const Text& backup) {
   const std::filesystem::path native = NativePath(backup);
   const std::string dir = native.parent_path().empty() ? std::string(".") : native.parent_path().string();
-  RemoveStaleTemporaries(dir, native.filename().string());
+  RemoveStaleTemporaries(dir);
   // mkostemp only finds a free name; the link or the copy takes it.
-  std::string tmp = TemporaryName(dir, native.filename().string());
+  std::string tmp = TemporaryName(dir);
   if (Fd reserved(::mkostemp(tmp.data(), O_CLOEXEC)); reserved.get() < 0) throw FileError(errno, backup);
   ::unlink(tmp.c_str());
   if (::link(path.c_str(), tmp.c_str()) != 0) {
@@ -164,7 +194,15 @@ void KeepBackup(const std::string& path, const Text& backup) {
 // write the new file out at once (its guard for programs that never sync), which for a
 // large file that we chose not to sync costs more than writing it did; trading the two
 // names is just as atomic and skips that, and the old content then leaves under `from`.
-bool TakeName(const std::string& from, const std::string& to, bool durable) {
+bool TakeName(const std::string& from, const std::string& to, bool durable, bool replace) {
+  if (!replace) {
+    // A file that appeared under the name since it was chosen stays; the save fails.
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+  }
   struct stat st {};
   if (!durable && ::lstat(to.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
       ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_EXCHANGE) == 0) {
@@ -219,6 +257,11 @@ bool RegularFileExists(const Text& name) {
   return ::stat(NativePath(name).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool PathExists(const Text& name) {
+  struct stat st {};
+  return !name.empty() && ::lstat(NativePath(name).c_str(), &st) == 0;
+}
+
 std::uintmax_t FileSize(const Text& name) {
   struct stat st {};
   if (name.empty() || ::stat(NativePath(name).c_str(), &st) != 0) return 0;
@@ -248,19 +291,30 @@ static struct stat RegularFileStat(int fd, const Text& name) {
   return st;
 }
 
-MappedFile::MappedFile(const Text& name) {
+SizedFile::SizedFile(const Text& name) : name_(name) {
   Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) throw FileError(errno, name);
-  const struct stat st = RegularFileStat(fd.get(), name);
-  size_ = static_cast<size_t>(st.st_size);
-  if (size_ == 0) return;
-  void* at = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
-  if (at == MAP_FAILED) throw FileError(errno, name);
-  data_ = static_cast<const char*>(at);
+  size_ = static_cast<size_t>(RegularFileStat(fd.get(), name).st_size);
+  fd_ = fd.release();
 }
 
-MappedFile::~MappedFile() {
-  if (data_) ::munmap(const_cast<char*>(data_), size_);
+SizedFile::~SizedFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void SizedFile::readInto(Text& data) {
+  ReserveImage(data, size_);
+  data.resize(size_);
+  size_t got = 0;
+  while (got < size_) {
+    const ssize_t n = ::pread(fd_, data.data() + got, size_ - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw FileError(errno, name_);
+    if (n == 0)
+      throw OperationError(kErrFileChanged,
+                           W("файл стал короче, пока его читали (его изменила другая программа?): ") + name_);
+    got += static_cast<size_t>(n);
+  }
 }
 
 namespace {
@@ -407,14 +461,10 @@ class AtomicFileWriter::WriteBehind {
 };
 
 AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeToKeep(NativePath(name).string())) {
-  std::filesystem::path target = NativePath(name);
+  IgnoreFileSizeSignal();
+  // Saving through a link writes the file it points at; the link stays a link.
+  const std::filesystem::path target = FollowLinks(NativePath(name), name);
   struct stat st {};
-  if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    // Saving through a link writes the file it points at; the link stays a link.
-    std::error_code ec;
-    auto resolved = std::filesystem::weakly_canonical(target, ec);
-    if (!ec) target = resolved;
-  }
   target_ = target.string();
   if (::stat(target_.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
     // A device or a FIFO cannot be replaced by a renamed file (renaming over /dev/full
@@ -424,19 +474,19 @@ AtomicFileWriter::AtomicFileWriter(const Text& name) : name_(name), mode_(ModeTo
     return;
   }
   const std::string dir = target.parent_path().empty() ? std::string(".") : target.parent_path().string();
-  RemoveStaleTemporaries(dir, target.filename().string());
-  openTemporary(dir, target.filename().string());
+  RemoveStaleTemporaries(dir);
+  openTemporary(dir);
 }
 
-void AtomicFileWriter::openTemporary(const std::string& dir, const std::string& file) {
+void AtomicFileWriter::openTemporary(const std::string& dir) {
   fd_ = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (fd_ >= 0 && ::access("/proc/self/fd", X_OK) == 0) {
     unnamed_ = true;
-    tmpName_ = TemporaryName(dir, file);
+    tmpName_ = TemporaryName(dir);
     return;
   }
   if (fd_ >= 0) ::close(fd_);
-  std::string tmpl = TemporaryName(dir, file);
+  std::string tmpl = TemporaryName(dir);
   fd_ = ::mkostemp(tmpl.data(), O_CLOEXEC);
   if (fd_ < 0) throw FileError(errno, name_);
   tmpName_ = tmpl;
@@ -451,6 +501,10 @@ AtomicFileWriter::~AtomicFileWriter() {
 
 void AtomicFileWriter::keepOldAs(const Text& backupName) {
   backup_ = backupName;
+}
+
+void AtomicFileWriter::neverReplace() {
+  replace_ = false;
 }
 
 void AtomicFileWriter::write(std::string_view data) {
@@ -487,7 +541,7 @@ void AtomicFileWriter::commit(bool durable) {
     unnamed_ = false;
   }
   const int fd = std::exchange(fd_, -1);
-  if (::close(fd) != 0 || !TakeName(tmpName_, target_, durable)) {
+  if (::close(fd) != 0 || !TakeName(tmpName_, target_, durable, replace_)) {
     const int err = errno;
     ::unlink(tmpName_.c_str());
     throw FileError(err, name_);

@@ -21,6 +21,8 @@ Text JoinPath(const Text& dir, const Text& name);
 bool FileExists(const Text& name);
 // True only for a plain file: the one kind a save may back up, stamp around or replace.
 bool RegularFileExists(const Text& name);
+// True when anything has the name: a file, a folder, a link even if it leads nowhere.
+bool PathExists(const Text& name);
 // 0 for a missing file.
 std::uintmax_t FileSize(const Text& name);
 
@@ -28,18 +30,23 @@ Text ReadWholeFile(const Text& name);
 // ReadWholeFile into a buffer that is reused when it is large enough. On a failure part
 // way, `data` may hold part of the new bytes.
 void ReadWholeFileInto(const Text& name, Text& data);
-// A whole file mapped read-only, for an operation that only reads two large files and
-// lets them go: no copy, no fresh memory. Checked like ReadWholeFile.
-class MappedFile {
+// A file read whole as it was when opened, for an operation that compares two files: a
+// file that another program cuts while it is read is refused with an error rather than
+// read in part (a mapping of it would end the process with SIGBUS at the first page
+// past the new end). Opened and sized in the constructor, read by readInto().
+class SizedFile {
  public:
-  explicit MappedFile(const Text& name);
-  ~MappedFile();
-  MappedFile(const MappedFile&) = delete;
-  MappedFile& operator=(const MappedFile&) = delete;
-  std::string_view bytes() const { return {data_ ? data_ : "", size_}; }
+  explicit SizedFile(const Text& name);
+  ~SizedFile();
+  SizedFile(const SizedFile&) = delete;
+  SizedFile& operator=(const SizedFile&) = delete;
+  size_t size() const { return size_; }
+  // The file's bytes; throws when it ends before the size it had when opened.
+  void readInto(Text& data);
 
  private:
-  const char* data_ = nullptr;
+  Text name_;
+  int fd_ = -1;
   size_t size_ = 0;
 };
 
@@ -58,8 +65,11 @@ void RemoveFile(const Text& name);
 //
 // The temporary file has no name while it is written (O_TMPFILE) where the file system
 // allows it, so a killed process leaves nothing behind; elsewhere it is a hidden
-// ".NAME.tarvello-PID-XXXXXX" beside the target, and a later save of the same target
+// ".tarvello-PID-XXXXXX" beside the target, and a later save into the same folder
 // removes those whose process is gone.
+//
+// A link is written through to the file it leads to, made there when it does not exist
+// yet; a loop of links fails with ELOOP and stays as it was.
 //
 // From the second write() on, the pieces are written by a thread of the writer's own, so
 // the program makes the next piece meanwhile; a failed write is then thrown by a later
@@ -74,6 +84,8 @@ class AtomicFileWriter {
   // file's content becomes `backupName` (a hard link where the file system allows it, a
   // copy otherwise), replacing an older backup in one step.
   void keepOldAs(const Text& backupName);
+  // commit() fails (EEXIST) rather than replace a file that has the name by then.
+  void neverReplace();
   void write(std::string_view data);
   // `durable` waits until the bytes are on the disk; output that can be made again at
   // will skips that wait.
@@ -81,7 +93,7 @@ class AtomicFileWriter {
 
  private:
   class WriteBehind;
-  void openTemporary(const std::string& dir, const std::string& file);
+  void openTemporary(const std::string& dir);
   Text name_;
   std::string target_;    // the native path written: a link's target for a link
   std::string tmpName_;   // a named temporary file; empty for an unnamed one or a device
@@ -90,5 +102,6 @@ class AtomicFileWriter {
   int fd_ = -1;
   unsigned mode_ = 0;
   bool wrote_ = false;
+  bool replace_ = true;
   std::unique_ptr<WriteBehind> behind_;
 };

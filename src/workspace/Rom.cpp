@@ -1,6 +1,8 @@
 #include "workspace/Rom.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "workspace/Dialogs.h"
 #include "workspace/Files.h"
@@ -70,13 +72,43 @@ Text BackupName(const Text& name) {
   return (inFile ? name.substr(0, dot) : name) + ".bak";
 }
 
+size_t StampLength(std::string_view file) {
+  // Day, month, year, hour, minute, second: digits of these widths, "-" between them.
+  static constexpr std::pair<size_t, size_t> kFields[] = {{2, 2}, {2, 2}, {4, 4}, {1, 2}, {2, 2}, {2, 2}};
+  size_t at = 0;
+  const auto digits = [&file](size_t from) {
+    size_t end = from;
+    while (end < file.size() && file[end] >= '0' && file[end] <= '9') ++end;
+    return end - from;
+  };
+  for (size_t k = 0; k < std::size(kFields); ++k) {
+    if (k > 0 && (at >= file.size() || file[at++] != '-')) return 0;
+    const size_t n = std::min(digits(at), kFields[k].second);
+    if (n < kFields[k].first) return 0;
+    at += n;
+  }
+  // The counter of a second save in the same second.
+  if (at + 1 < file.size() && file[at] == '-' && digits(at + 1) > 0) at += 1 + digits(at + 1);
+  return at;
+}
+
 SaveTarget PrepareSaveTarget(Workspace& ws, Text& name) {
   SaveTarget target;
   if (ws.OverwriteOldFile != "YES") {
     target.logLines.push_back(W("такой файл уже есть..."));
     const Text stamp = MakeStamp(ws);
     const auto sep = name.rfind(kPathSeparator);
-    name = sep == Text::npos ? stamp + name : name.substr(0, sep + 1) + stamp + "_" + name.substr(sep + 1);
+    const Text dir = sep == Text::npos ? Text() : name.substr(0, sep + 1);
+    const Text joint = sep == Text::npos ? Text() : Text("_");
+    Text file = sep == Text::npos ? name : name.substr(sep + 1);
+    // A name an earlier save stamped is stamped anew, so stamps never pile up.
+    if (const size_t stamped = StampLength(file); stamped > 0 && file.compare(stamped, joint.size(), joint) == 0)
+      file.erase(0, stamped + joint.size());
+    // Two saves in one second would give one name: the second takes a counter, and the
+    // save never replaces a file that took its name meanwhile.
+    name = dir + stamp + joint + file;
+    for (int counter = 2; PathExists(name); ++counter) name = dir + stamp + "-" + Digits(counter) + joint + file;
+    target.replace = false;
   } else if (ws.MakeBAKFiles != "NO") {
     // A name that already ends in ".bak" is its own backup: the save simply replaces it.
     const Text backup = BackupName(name);
@@ -94,6 +126,7 @@ void SaveReplacing(Workspace& ws, Text& name, std::string_view data) {
   if (RegularFileExists(name)) target = PrepareSaveTarget(ws, name);
   AtomicFileWriter file(name);
   if (!target.backup.empty()) file.keepOldAs(target.backup);
+  if (!target.replace) file.neverReplace();
   file.write(data);
   file.commit(true);
   for (const Text& line : target.logLines) AppendLog(ws, line);

@@ -12,6 +12,7 @@ void SaveRom(Workspace& ws);
 struct SaveTarget {
   Text backup;                 // the old content's new name; empty: none is kept
   std::vector<Text> logLines;  // said once the new file is in place
+  bool replace = true;         // false: the save fails rather than replace a file
 };
 
 // Run before a save when a file of that name exists: stamps a new name (changing `name`),
@@ -26,6 +27,9 @@ void SaveReplacing(Workspace& ws, Text& name, std::string_view data);
 
 // day-month-year-hour-minute-second of the host's clock, as in 06-12-2026-8-15-00.
 Text MakeStamp(const Workspace& ws);
+// The length of such a stamp at the start of `file`, with the counter ("-2") a second
+// save in the same second adds; 0 when `file` starts with none.
+size_t StampLength(std::string_view file);
 // The name up to the last "." of its file part, with ".bak" instead; ".bak" appended
 // when the file part has none (a dot in a folder's name never counts).
 Text BackupName(const Text& name);

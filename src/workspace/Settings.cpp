@@ -131,9 +131,17 @@ void ApplyDefaultOf(Workspace& ws, const SettingDef& def) {
 // refused for its characters holds the user's own values, so it is kept under its
 // backup name first.
 void KeepRefusedSettingsFile(Workspace& ws) {
-  const Text backup = BackupName(ws.SettingsFilePath);
+  // The backup name may hold the backup a save of the project's ROM or translation made
+  // ("proj.ini", "proj.gb" and "proj.txt" share "proj.bak"): the copy takes a free name.
+  Text backup = BackupName(ws.SettingsFilePath);
+  const auto dot = backup.rfind('.');
+  for (int counter = 2; PathExists(backup); ++counter)
+    backup = BackupName(ws.SettingsFilePath).insert(dot, "-" + Digits(counter));
   try {
-    WriteFileAtomically(backup, ReadWholeFile(ws.SettingsFilePath));
+    AtomicFileWriter file(backup);
+    file.neverReplace();
+    file.write(ReadWholeFile(ws.SettingsFilePath));
+    file.commit(true);
     AppendLog(ws, W("Файл параметров сохранен как ") + backup);
   } catch (...) {
     LogOperationError(ws);

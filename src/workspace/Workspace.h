@@ -88,7 +88,7 @@ class RomWorkCopy {
 // several bytes, a text of several characters, an end or a line-break code.
 enum class EntryKind : std::uint8_t { Normal, End, Break };
 struct TableEntry {
-  Text code;  // 1 to 4 bytes, in ROM order
+  Text code;  // 1 to 8 bytes, in ROM order
   Text text;  // empty for an end or line-break code without text
   EntryKind kind = EntryKind::Normal;
   bool operator==(const TableEntry&) const = default;

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "ips/IpsRecords.h"
@@ -27,13 +28,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   Text image(64, 'r');
   size_t lastPosition = 0;
-  const IpsScanEnd end = ApplyIpsRecords(patch, image, [&](size_t position) {
-    Require(position >= lastPosition && position <= IpsRecordData(patch).size());
-    lastPosition = position;
-  });
+  std::optional<std::uint32_t> truncation;
+  const IpsScanEnd end = ApplyIpsRecords(
+      patch, image,
+      [&](size_t position) {
+        Require(position >= lastPosition && position <= IpsRecordData(patch).size());
+        lastPosition = position;
+      },
+      &truncation);
   Require(end != IpsScanEnd::Running);
-  // Nothing shrinks the image, and nothing grows it past the farthest record's end.
-  Require(image.size() >= 64 && image.size() <= std::size_t{kIpsMaxOffset} + kIpsMaxSize + 1);
+  // Only the size after "EOF" shrinks the image, and nothing grows it past the farthest
+  // record's end.
+  if (truncation)
+    Require(end == IpsScanEnd::Trailer && image.size() == *truncation);
+  else
+    Require(image.size() >= 64 && image.size() <= std::size_t{kIpsMaxOffset} + kIpsMaxSize + 1);
 
   const IpsTextReport report = CollectIpsText(patch, PrintableDecoder(), 2);
   Require(report.end == end);

@@ -4,6 +4,7 @@
 #include "TestPatch.h"
 #include "ips/IpsFile.h"
 #include "workspace/Files.h"
+#include "workspace/Log.h"
 #include "workspace/Rom.h"
 
 namespace {
@@ -70,6 +71,39 @@ TEST_F(ApplyIpsTest, BytesAfterTrailerAreIgnored) {
   ApplyIps(ws);
   EXPECT_EQ(ws.RomImage, "aBcdef");
   EXPECT_FALSE(logged(IpsCutShortWarning()));
+}
+
+// Three bytes after "EOF" give the patched file its size, after every record, as the
+// field's patchers apply them: cut, kept, or lengthened with zeros.
+TEST_F(ApplyIpsTest, SizeAfterTrailerCutsOrLengthensThePatchedFile) {
+  const std::string rom = Pattern(16);
+  const std::pair<TestPatch, size_t> cases[] = {
+      {TestPatch().truncate(8), 8},                    // shorter
+      {TestPatch().data(2, "ab").truncate(16), 16},    // equal
+      {TestPatch().data(2, "ab").truncate(20), 20},    // longer
+      {TestPatch().data(20, "xyz").truncate(21), 21},  // after a record that lengthens
+      {TestPatch().data(20, "xyz").truncate(30), 30},  // longer than the lengthened file
+      {TestPatch().run(10, 12, 'r').truncate(0), 0},   // to nothing
+      {TestPatch().data(0, "Q").truncate(0x123456), 0x123456},
+  };
+  for (const auto& [patch, size] : cases) {
+    SCOPED_TRACE(size);
+    setRom(rom);
+    setPatch(patch.bytes());
+    host.log.clear();
+    ApplyIps(ws);
+    ASSERT_EQ(ws.RomImage.size(), size);
+    EXPECT_EQ(ws.RomImage, patch.appliedTo(rom));
+    EXPECT_EQ(host.log.front(),
+              W("Размер ROM задан IPS файлом: ") + Digits(static_cast<std::int64_t>(size)) + W(" байт"));
+  }
+  // Two or four bytes after "EOF" are no size.
+  for (const std::string& tail : {Bytes({0, 0}), Bytes({0, 0, 0, 4})}) {
+    setRom(rom);
+    setPatch("PATCHEOF" + tail);
+    ApplyIps(ws);
+    EXPECT_EQ(ws.RomImage, rom);
+  }
 }
 
 TEST_F(ApplyIpsTest, PatchWithoutTrailerAppliesEveryWholeRecord) {

@@ -273,6 +273,14 @@ TEST(BpsFormat, ShiftedImagesAndRunsCostAFewBytes) {
 }
 
 // Each bad patch is named and refused; what it claims is never built.
+// A patch of a few bytes that claims a target of `size` bytes: one new byte, copied on.
+std::string Claiming(std::uint64_t size, const std::string& source) {
+  std::string out = "BPS1" + TestNumber(source.size()) + TestNumber(size) + TestNumber(0) + TestAction(1, 1) + "x" +
+                    TestAction(3, size - 1) + TestNumber(0);
+  out += TestLe32(TestCrc(source)) + TestLe32(0);
+  return out + TestLe32(TestCrc(out));
+}
+
 TEST(BpsFormat, BadPatchesAreRefusedWithTheirFault) {
   const std::string src = "0123456789";
   const std::string tgt = "0123X56789";
@@ -297,6 +305,8 @@ TEST(BpsFormat, BadPatchesAreRefusedWithTheirFault) {
       {TestBpsFrame(src, tgt, TestAction(0, 4)), "кончились раньше"},
       {TestBpsFrame(src, tgt, TestAction(1, 5) + "01"), "обрезан посреди новых байтов"},
       {TestBpsFrame(src, tgt, std::string(1, '\x01')), "обрезан посреди числа"},
+      {Claiming(std::uint64_t{1} << 30, src), "больше 64 МБ"},
+      {Claiming((std::uint64_t{64} << 20) + 1, src), "больше 64 МБ"},
   };
   for (const Case& c : cases) {
     try {
@@ -307,6 +317,7 @@ TEST(BpsFormat, BadPatchesAreRefusedWithTheirFault) {
       EXPECT_NE(e.description().find(W(c.fault)), Text::npos) << c.fault << ": " << cp1251::ToUtf8(e.description());
     }
   }
+  EXPECT_NO_THROW(CheckBpsActions(ReadBpsPatch(Claiming(std::uint64_t{64} << 20, src))));
   // Cut anywhere or any byte changed: the patch's own checksum catches it.
   const std::string good = TestBpsFrame(src, tgt, reads);
   ASSERT_EQ(ApplyBpsPatch(ReadBpsPatch(good), src), tgt);
@@ -378,14 +389,18 @@ TEST_F(BpsOperations, ApplyBpsCommitsOrChangesNothing) {
   badTarget.replace(badTarget.size() - 4, 4, TestLe32(TestCrc(badTarget.substr(0, badTarget.size() - 4))));
   const std::string cut = CreateBps(changed, original);
   host.answers.push_back(Answer::No);
-  for (const std::string& patch : {cut.substr(0, cut.size() - 1), CreateBps(original, changed), badTarget}) {
+  // A claim of 1 GiB is refused before a byte of it is made.
+  const std::string claim = Claiming(std::uint64_t{1} << 30, changed);
+  for (const std::string& patch : {cut.substr(0, cut.size() - 1), CreateBps(original, changed), badTarget, claim}) {
     ws.RomChanged = false;
     applyFile(patch);
     EXPECT_EQ(ws.RomImage, changed);
     EXPECT_EQ(RomWorkImage(ws), changed);
     EXPECT_FALSE(ws.RomChanged);
   }
-  EXPECT_EQ(host.failures, 2);
+  EXPECT_EQ(host.failures, 3);
+  EXPECT_TRUE(std::any_of(host.log.begin(), host.log.end(),
+                          [](const Text& l) { return l.find(W("больше 64 МБ")) != Text::npos; }));
   // The wrong-ROM question names both ROMs; Yes applies all the same.
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_EQ(host.messages[0].text.find(W("BPS сделан для другого ROM. Применить всё равно?")), 0u);

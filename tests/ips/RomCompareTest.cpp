@@ -4,6 +4,7 @@
 
 #include "IpsFixture.h"
 #include "TestPatch.h"
+#include "ips/IpsFile.h"
 #include "ips/RomCompare.h"
 
 namespace {
@@ -43,6 +44,8 @@ TEST(CompareRomsIps, RandomPairsGiveTheOutput) {
       output.replace(at, len, rng() % 2 ? Pattern(len, rng()) : std::string(len, static_cast<char>(rng())));
     }
     output += Pattern(rng() % 3 ? 0 : rng() % 300, rng());
+    // A third of the outputs are shorter than their inputs: the size after "EOF" cuts them.
+    if (rng() % 3 == 0) output.resize(rng() % (input.size() + 1));
     EXPECT_EQ(ApplyIpsDiff(input, output), output);
   }
   const IpsDiff same = CreateIpsFromRoms("abc", "abc");
@@ -77,11 +80,23 @@ TEST_F(IpsTest, CompareRomsToIpsAsksForTheBpsOnlyWhenNeeded) {
   EXPECT_EQ(ReadBytes(b.dir.path() / "d.ips"), "PATCHEOF");
   EXPECT_TRUE(logged(W("ROM файлы одинаковые, в IPS только PATCH и EOF")));
   EXPECT_TRUE(host.messages.empty());
-  CompareRomsToIps(ws, b.dir.file("a.gb"), b.dir.file("b.gb"));  // the question gets No
+  // A shorter output is an IPS that cuts the file, applied back to the output.
+  CompareRomsToIps(ws, b.dir.file("a.gb"), b.dir.file("b.gb"));
+  EXPECT_TRUE(host.messages.empty());
+  EXPECT_EQ(ReadBytes(b.dir.path() / "d.ips"), "PATCHEOF" + Bytes({0, 0, 4}));
+  setRom("same bytes");
+  setPatch(ReadBytes(b.dir.path() / "d.ips"));
+  ApplyIps(ws);
+  EXPECT_EQ(ws.RomImage, "same");
+  // Past 16 MiB the size cannot be written: the question offers the BPS (and gets No).
+  const std::string big = Pattern((16u << 20) + 8);
+  WriteBytes(b.dir.path() / "big.gb", big);
+  WriteBytes(b.dir.path() / "cut.gb", big.substr(0, big.size() - 1));
+  CompareRomsToIps(ws, b.dir.file("big.gb"), b.dir.file("cut.gb"));
   ASSERT_EQ(host.messages.size(), 1u);
   EXPECT_NE(host.messages[0].text.find(W("короче")), Text::npos);
   EXPECT_FALSE(std::filesystem::exists(b.dir.path() / "d.bps"));
-  EXPECT_EQ(ws.IpsImage, "");  // the patch in memory is never touched
+  EXPECT_EQ(ReadBytes(b.dir.path() / "d.ips"), "PATCHEOF" + Bytes({0, 0, 4}));
   // Empty files compare as equal; a missing one is reported and nothing is written.
   WriteBytes(b.dir.path() / "e.gb", "");
   ws.OutputIPSFileName = b.dir.file("e.ips");

@@ -27,6 +27,11 @@ class TestPatch {
     records_.push_back({offset, {}, count, fill, true});
     return *this;
   }
+  // The size the patched file ends with, after "EOF".
+  TestPatch& truncate(std::uint32_t size) {
+    truncate_ = size;
+    return *this;
+  }
 
   std::string bytes(bool trailer = true) const {
     std::string out = "PATCH";
@@ -46,11 +51,17 @@ class TestPatch {
       }
     }
     if (trailer) out += "EOF";
+    if (trailer && truncate_ >= 0) {
+      out += static_cast<char>(truncate_ / 65536 % 256);
+      out += static_cast<char>(truncate_ / 256 % 256);
+      out += static_cast<char>(truncate_ % 256);
+    }
     return out;
   }
 
   // What every patcher makes of `rom`: records in order, each lengthening the image
-  // (with spaces, as this workbench does) when it ends beyond it.
+  // (with spaces, as this workbench does) when it ends beyond it; then the size after
+  // "EOF" cuts the file or lengthens it with zeros.
   std::string appliedTo(std::string rom) const {
     for (const auto& r : records_) {
       const std::uint32_t n = r.rle ? r.run : static_cast<std::uint32_t>(r.bytes.size());
@@ -58,6 +69,7 @@ class TestPatch {
       if (r.offset + n > rom.size()) rom.resize(r.offset + n, ' ');
       for (std::uint32_t i = 0; i < n; ++i) rom[r.offset + i] = r.rle ? static_cast<char>(r.fill) : r.bytes[i];
     }
+    if (truncate_ >= 0) rom.resize(static_cast<size_t>(truncate_), '\0');
     return rom;
   }
 
@@ -73,6 +85,7 @@ class TestPatch {
       return static_cast<unsigned char>(patch[i]);
     };
     while (patch.compare(p, 3, "EOF") != 0) {
+      at(p + 2);
       const std::uint32_t offset = at(p) * 65536 + at(p + 1) * 256 + at(p + 2);
       const std::uint32_t size = at(p + 3) * 256 + at(p + 4);
       if (size == 0) {
@@ -84,11 +97,16 @@ class TestPatch {
         p += 5 + size;
       }
     }
+    if (patch.size() == p + 6)
+      result.truncate(at(p + 3) * 65536 + at(p + 4) * 256 + at(p + 5));
+    else if (patch.size() != p + 3)
+      throw std::runtime_error("bytes after EOF");
     return result;
   }
 
  private:
   std::vector<TestRecord> records_;
+  std::int64_t truncate_ = -1;
 };
 
 inline std::string Bytes(std::initializer_list<int> values) {

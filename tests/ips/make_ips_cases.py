@@ -16,15 +16,16 @@ def case(name, cmd, files, expected, stdout, status=None):
     open(d + '/stdout', 'w', encoding='utf-8').write(''.join(l + '\n' for l in stdout))
     if status is not None: open(d + '/status', 'w').write(str(status) + '\n')
 
-# 1. apply: a data record, a run-length record, a record past the end, junk after EOF
+# 1. apply: a data record, a run-length record, a record past the end, then the size after
+# EOF, which cuts the patched file to its first 5 bytes once every record is written
 rom = b'ABCDEFGHIJKLMNOPQRST'
 patch = b'PATCH' + rec(2, b'xy') + rle(10, 3, ord('#')) + rec(24, b'end') + b'EOF' + b'\x00\x00\x05'
-out = bytearray(rom); out[2:4] = b'xy'; out[10:13] = b'###'; out += b'    end'
+out = bytearray(rom); out[2:4] = b'xy'; out[10:13] = b'###'; out += b'    end'; out = out[:5]
 case('ips_apply_records',
      ['--set', 'InputRomFileName=rom.gb', 'LoadRom', '--set', 'IPSFileName=p.ips', 'LoadIps', 'ApplyIps',
       '--set', 'OutputRomFileName=out.gb', 'SaveRom'],
      {'rom.gb': rom, 'p.ips': patch}, {'out.gb': bytes(out)},
-     ['Загрузили ROM: rom.gb', 'Загрузили IPS: p.ips',
+     ['Загрузили ROM: rom.gb', 'Загрузили IPS: p.ips', 'Размер ROM задан IPS файлом: 5 байт',
       'Применили изменения из IPS файла: p.ips к ROM файлу: rom.gb', 'ROM сохранен в out.gb'])
 
 # 2. generate from a translation and save

@@ -103,6 +103,24 @@ TEST(FitCheck, ExtendedTablesMeasureWholeEntriesBothWays) {
                                              "короче оригинала 0")}));
 }
 
+// Insertion leaves alone a line the ROM already decodes to, whatever a new cutting would
+// give: such a line needs the bytes it keeps, and fits them exactly.
+TEST(FitCheck, AnUneditedLineNeedsTheBytesInsertionKeeps) {
+  TextioBench t;
+  t.ws.ExtendedTables = "YES";
+  ApplyTableText(t.ws, "4E=.\r\n4C=..\r\n41=A\r\n");
+  t.ws.TableLoaded = true;
+  t.rom(Bytes({0x4E, 0x4E, 0x00, 0x41, 0x41, 0x00}));
+  t.perevod({"1 ..", "4 .."});
+  EXPECT_TRUE(CheckFit(t.ws));
+  EXPECT_EQ(t.host.log, (std::vector<Text>{W("Короче оригинала: адрес 4, нужно байт 1, места 2, останется видно байт "
+                                             "старого текста 1"),
+                                           W("Проверка длины перевода: проверено строк 2, не влезают 0, "
+                                             "короче оригинала 1")}));
+  ASSERT_TRUE(PutPerevodInRom(t.ws, 0));
+  EXPECT_EQ(t.ws.RomImage, Bytes({0x4E, 0x4E, 0x00, 0x4C, 0x41, 0x00}));
+}
+
 TEST(PutPerevodInRom, WarnsWhenALineRunsIntoTheNextOneInAddressOrder) {
   FitBench t;
   // Out of file order on purpose: the line at 7 is the one after the line at 1.

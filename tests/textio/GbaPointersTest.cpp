@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "textio/GbaPointer.h"
 #include "textio/GbaPointers.h"
+#include "textio/Insertion.h"
 #include "textio/TextioBench.h"
+#include "workspace/EntryCodec.h"
+#include "workspace/Log.h"
+#include "workspace/Perevod.h"
 #include "workspace/Rom.h"
 
 namespace {
@@ -115,12 +121,55 @@ TEST(PackPerevodAddresses, PlacesEachLineOneByteAfterThePreviousText) {
   EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"&H10 <$41>b", "", "junk", "23 ", "24 x"}));
 }
 
-TEST(PackPerevodAddresses, WithoutAMatchingTableReportsAndChangesNothing) {
+// The Game Boy flow records no GBA table: the lines are packed all the same.
+TEST(PackPerevodAddresses, WithoutARecordedTablePacksTheLines) {
   TextioBench t;
-  t.perevod({"100 abc", "500 defg"});
+  t.perevod({"100 abc", "500 defg", "x", "900 h"});
   PackPerevodAddresses(t.ws);
-  EXPECT_EQ(t.host.log.back().rfind(W("Ошибка однако... "), 0), 0u);
-  EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"100 abc", "500 defg"}));
+  EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"100 abc", "104 defg", "x", "109 h"}));
+  EXPECT_EQ(t.host.failures, 0);
+  EXPECT_TRUE(t.ws.GbaPointerTable.empty());
+}
+
+// Through an extended table a line takes the bytes insertion writes for it, whatever its
+// characters: inserted, every line still reads back as typed, one byte after the last.
+TEST(PackPerevodAddresses, ExtendedTablesPackByTheBytesWritten) {
+  TextioBench t;
+  t.ws.ExtendedTables = "YES";
+  t.ws.TableExtended = true;
+  t.ws.TableLoaded = true;
+  t.ws.CharTableLookup = Text(256, '\0');
+  t.ws.TableEntries = {{"\x10", "a"},
+                       {"\x11", "bcdef"},
+                       {"\x20\x21", "g"},
+                       {"\x22\x23", "hi"},
+                       {"\x30\x31\x32", "j"},
+                       {"\x33\x34\x35", "klmno"},
+                       {"\xFF", "<end>", EntryKind::End}};
+  const char* const pieces[] = {"a", "bcdef", "g", "hi", "j", "klmno", "<$07>"};
+  const EntryCodec codec(t.ws);
+  std::mt19937 rng(24);
+  for (int round = 0; round < 100; ++round) {
+    std::vector<Text> texts(2 + rng() % 8);
+    std::vector<Text> lines;
+    for (Text& text : texts) {
+      for (size_t k = rng() % 6; k > 0; --k) text += pieces[rng() % std::size(pieces)];
+      if (rng() % 2) text += "<end>";
+      lines.push_back(Digits(static_cast<std::int64_t>(1 + rng() % 500)) + " " + text);
+    }
+    t.rom(std::string(2048, '\0'));
+    t.perevod(lines);
+    PackPerevodAddresses(t.ws);
+    ASSERT_TRUE(PutPerevodInRom(t.ws, 0));
+    std::int64_t expected = ParsePerevodLine(t.ws.PerevodArray[0]).address;
+    for (size_t i = 0; i < texts.size(); ++i) {
+      const std::int64_t address = ParsePerevodLine(t.ws.PerevodArray[i]).address;
+      ASSERT_EQ(address, expected) << "round " << round << " line " << i;
+      const auto held = codec.matchesImage(t.ws.RomImage, address - 1, texts[i]);
+      ASSERT_TRUE(held) << "round " << round << " line " << i << " overwritten";
+      expected = address + static_cast<std::int64_t>(*held) + 1;
+    }
+  }
 }
 
 struct PointerBench : TextioBench {

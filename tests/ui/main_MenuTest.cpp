@@ -267,9 +267,13 @@ TEST(MainMenu, CompareItemsWriteThePatchChosenAfterTheRoms) {
   b.click("menuCompareROMSandMakeIPS");
   EXPECT_EQ(ReadBytes(b.path("d.ips")), "PATCH" + std::string("\0\0\2\0\1x\0\0\x0C\0\2zz", 13) + "EOF");
   EXPECT_EQ(b.ws.OutputIPSFileName, b.dir.file("d.ips"));
-  for (const char* f : {"in.gb", "short.gb", "d.bps"}) b.host.files.push_back({b.dir.file(f)});
-  b.host.answers.push_back(Answer::Yes);
+  // A shorter output: the IPS ends with the size the file is cut to, and no question.
+  for (const char* f : {"in.gb", "short.gb", "d.ips"}) b.host.files.push_back({b.dir.file(f)});
   b.click("menuCompareROMSandMakeIPS");
+  EXPECT_EQ(ReadBytes(b.path("d.ips")), "PATCHEOF" + std::string("\0\0\3", 3));
+  EXPECT_TRUE(b.host.messages.empty());
+  for (const char* f : {"in.gb", "short.gb", "d.bps"}) b.host.files.push_back({b.dir.file(f)});
+  b.click("menuCompareROMSandMakeBPS");
   EXPECT_EQ(b.host.fileRequests.back().title, W("Сохранить изменения ROM как BPS..."));
   EXPECT_EQ(ReadBytes(b.path("d.bps")).substr(0, 4), "BPS1");
   b.host.files.push_back({b.dir.file("in.gb")});

@@ -48,16 +48,32 @@ TEST(ExtendedTable, ReadsEveryFormAndSavesInCodeOrder) {
             "E001=\xC6\xE8\r\n*FE10\r\n/FF=<END>\r\n");
 }
 
-TEST(ExtendedTable, BadCodesRefuseTheLoadAndKeepTheOldTable) {
-  for (const std::string bad : {"000=x\r\n", "0102030405=x\r\n", "/1=x\r\n"}) {
+// A line the mode cannot read is left out, named in the log, and the rest loads; only a
+// file of such lines and nothing readable keeps the old table.
+TEST(ExtendedTable, UnreadableCodesAreLeftOutOrRefuseAFileWithoutEntries) {
+  for (const std::string bad : {"000=x\r\n", "010203040506070809=x\r\n", "/1=x\r\n"}) {
+    SCOPED_TRACE(bad);
+    const auto namesLine2 = [](const Text& l) { return l.find(W(" в строке 2 таблицы")) != Text::npos; };
     ExtBench t;
     t.load("41=A\r\n4142=B\r\n");
-    t.load("42=B\r\n" + bad);
-    EXPECT_EQ(t.ws.CharTable[0x41], "A") << bad;
-    EXPECT_EQ(t.ws.TableEntries.size(), 1u) << bad;
-    EXPECT_TRUE(std::any_of(t.host.log.begin(), t.host.log.end(), [](const Text& l) {
-      return l.find(W(" в строке 2 таблицы")) != Text::npos;
-    })) << bad;
+    t.load("42=B\r\n" + bad + "010203040506CAFE=<e8>\r\n");
+    EXPECT_EQ(t.ws.CharTable[0x41], Text(1, '\0'));
+    EXPECT_EQ(t.ws.CharTable[0x42], "B");
+    ASSERT_EQ(t.ws.TableEntries.size(), 1u);
+    EXPECT_EQ(t.ws.TableEntries[0].code, "\x01\x02\x03\x04\x05\x06\xCA\xFE");
+    const std::string eight = "\x01\x02\x03\x04\x05\x06\xCA\xFE";
+    const EntryCodec codec(t.ws);
+    const auto match = codec.decodeAt(reinterpret_cast<const unsigned char*>(eight.data()), eight.size());
+    EXPECT_EQ(match.length, 8u);
+    EXPECT_EQ(codec.encode("<e8>").bytes, eight);
+    EXPECT_EQ(std::count_if(t.host.log.begin(), t.host.log.end(), namesLine2), 1);
+    EXPECT_EQ(t.host.failures, 0);
+
+    t.load("# only\r\n" + bad);
+    EXPECT_EQ(t.ws.CharTable[0x42], "B");
+    EXPECT_EQ(t.ws.TableEntries.size(), 1u);
+    EXPECT_EQ(t.host.failures, 1);
+    EXPECT_TRUE(std::any_of(t.host.log.begin(), t.host.log.end(), namesLine2));
   }
 }
 
