@@ -13,6 +13,7 @@
 #include <fstream>
 #include <random>
 
+#include "workspace/CharTable.h"
 #include "ips/IpsFile.h"
 #include "ips/IpsFromPerevod.h"
 #include "ips/IpsRecords.h"
@@ -104,7 +105,7 @@ void BM_GenerateIpsFromPerevod(benchmark::State& state) {
   InitWorkspace(ws, ".");
   ws.CharTable.assign(256, Text(1, '\0'));
   for (int c = 0x20; c < 0x7F; ++c) ws.CharTable[static_cast<size_t>(c + 0x60)] = Text(1, static_cast<char>(c));
-  for (const auto& e : ws.CharTable) ws.CharTableLookup += e;
+  ws.CharTableLookup = LookupOf(ws.CharTable);
   ws.TableLoaded = true;
   ws.PerevodArray.clear();
   // Every line carries an escape the table lacks, so the warning path is measured too.

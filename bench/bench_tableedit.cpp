@@ -24,7 +24,7 @@ struct PreviewBench {
 
 void BM_KeyReleaseWithPreview(benchmark::State& state) {
   PreviewBench b;
-  Text grid = AlphabetGrid();
+  Grid grid = AlphabetGrid();
   const Text start = "16000000";  // near the middle of the image
   int code = 0;
   for (auto _ : state) {

@@ -9,6 +9,7 @@
 #include "textio/FitCheck.h"
 #include "textio/GbaPointers.h"
 #include "textio/Insertion.h"
+#include "workspace/CharTable.h"
 #include "workspace/EntryCodec.h"
 #include "workspace/Workspace.h"
 
@@ -32,8 +33,8 @@ const Cartridge& PointerCartridge() {
 
 std::array<char, 256> AsciiDecode() {
   std::array<char, 256> decode{};
-  const std::string lookup = AsciiLookup();
-  std::copy(lookup.begin(), lookup.end(), decode.begin());
+  const std::u32string lookup = AsciiLookup();
+  for (size_t code = 0; code < 256; ++code) decode[code] = static_cast<char>(lookup[code]);
   return decode;
 }
 
@@ -45,7 +46,7 @@ struct BenchWorkspace {
     ws.RomImage = c.image;
     ws.RomLoaded = true;
     ws.CharTableLookup = AsciiLookup();
-    for (char ch : ws.CharTableLookup) ws.CharTable.push_back(Text(1, ch));
+    ws.CharTable = CellsOf(ws.CharTableLookup);
     ws.TableLoaded = true;
     ws.PerevodLoaded = true;
     ws.ExtendedLogs = "NO";
@@ -177,7 +178,7 @@ static std::vector<TableEntry> PairEntries() {
 // finds at 2; at 2 every lone code is a line of its own, nearly three times as many.
 static void BM_ExtractionReportPairs(benchmark::State& state) {
   const Cartridge& c = SharedCartridge();
-  const EntryCodec codec(Text(256, '\0'), PairEntries());
+  const EntryCodec codec(std::u32string(256, U'\0'), PairEntries());
   std::int64_t lines = 0;
   ExtractionReport(
       c.image, codec, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
@@ -194,7 +195,7 @@ BENCHMARK(BM_ExtractionReportPairs)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecon
 
 // Encoding a text of N characters through the 500 pairs: linear in N.
 static void BM_EncodePairs(benchmark::State& state) {
-  const EntryCodec codec(Text(256, '\0'), PairEntries());
+  const EntryCodec codec(std::u32string(256, U'\0'), PairEntries());
   Text text;
   for (std::int64_t i = 0; i < state.range(0); ++i) text += static_cast<char>('a' + (i * 7 + i / 3) % 26);
   for (auto _ : state) benchmark::DoNotOptimize(codec.encode(text).bytes.data());
@@ -204,7 +205,7 @@ BENCHMARK(BM_EncodePairs)->RangeMultiplier(10)->Range(1000, 1000000)->Complexity
 
 // Decoding N bytes into strings through the 500 pairs: linear in N.
 static void BM_DecodePairs(benchmark::State& state) {
-  const EntryCodec codec(Text(256, '\0'), PairEntries());
+  const EntryCodec codec(std::u32string(256, U'\0'), PairEntries());
   const std::string_view bytes =
       std::string_view(SharedCartridge().image).substr(0, static_cast<size_t>(state.range(0)));
   for (auto _ : state) {

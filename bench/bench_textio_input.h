@@ -67,9 +67,9 @@ inline std::string AsciiTableFile() {
 }
 
 // CharTableLookup of that table.
-inline std::string AsciiLookup() {
-  std::string lookup(256, '\0');
-  for (int code = 0x20; code <= 0x7E; ++code) lookup[static_cast<size_t>(code)] = static_cast<char>(code);
+inline std::u32string AsciiLookup() {
+  std::u32string lookup(256, U'\0');
+  for (int code = 0x20; code <= 0x7E; ++code) lookup[static_cast<size_t>(code)] = static_cast<char32_t>(code);
   return lookup;
 }
 

@@ -8,7 +8,7 @@
 namespace {
 
 std::string Bad(const Text& arg, const char* what) {
-  return "'" + cp1251::ToUtf8(arg) + "' is not " + what;
+  return "'" + arg + "' is not " + what;
 }
 
 Text WithoutBlanks(const Text& text) {
@@ -48,13 +48,13 @@ std::string CheckAddress(const Text& arg) {
 }
 
 std::string CheckFlag(const Text& arg) {
-  const Text v = cp1251::Upper(arg);
+  const Text v = utf8::Upper(arg);
   if (v.empty() || v == "1" || v == "0" || v == "YES" || v == "NO") return std::string();
   return Bad(arg, "1, YES, 0 or NO");
 }
 
 std::string CheckPointerKind(const Text& arg) {
-  const Text v = cp1251::Upper(arg);
+  const Text v = utf8::Upper(arg);
   return v.empty() || v == "GBA" || v == "GB" ? std::string() : Bad(arg, "GBA or GB");
 }
 

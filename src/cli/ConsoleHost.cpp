@@ -40,7 +40,7 @@ void ConsoleHost::print(const char* prefix, const Text& text) {
       shown += text[i];
     }
   }
-  out_ << prefix << cp1251::ToUtf8(shown) << '\n';
+  out_ << prefix << shown << '\n';
 }
 
 void ConsoleHost::logLineAdded(const Text& line) {

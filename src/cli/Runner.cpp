@@ -33,10 +33,10 @@ struct UsageError {
   std::string what;
 };
 
+// Arguments are the program's own text as they stand. Bytes that are no UTF-8 stay too:
+// they can only be a file's name, which must keep reaching the file.
 Text ToText(const std::string& utf8) {
-  auto text = cp1251::FromUtf8(utf8);
-  if (!text) throw UsageError{"not representable in Windows-1251: " + utf8};
-  return *text;
+  return utf8;
 }
 
 StepArgs SplitArgs(const Text& list) {
@@ -117,7 +117,7 @@ void SetField(Workspace& ws, const Text& assignment) {
   else if (key == "GenTableFileName")
     ws.GenTableFileName = value;
   else
-    throw UsageError{"unknown key: " + cp1251::ToUtf8(key)};
+    throw UsageError{"unknown key: " + key};
 }
 
 void Apply(Workspace& ws, ConsoleHost& host, const Option& o) {

@@ -15,7 +15,7 @@ void Shift(Workspace& ws, void (*shift)(Workspace&)) {
 
 // CODE,TEXT: the text dropped on the cell of the hexadecimal code, as from a letter strip.
 void DropStep(Workspace& ws, const StepArgs& args) {
-  Text grid = JoinedTable(ws);
+  Grid grid = JoinedTable(ws);
   const int code = static_cast<int>(ReadHexPrefix(args[0]));  // 00..FF: CheckTableCode
   DropOnGrid(grid, code, args[1]);
   PutGridInTable(ws, grid, Text());
@@ -29,7 +29,7 @@ void RegisterTableEditSteps(StepRegistry& r) {
   r.add("ShiftTableRight", [](Workspace& ws) { Shift(ws, ShiftTableRight); });
   r.add("ResetTable1251", [](Workspace& ws) { ResetTable(ws, Windows1251Grid(), Text()); });
   r.add("ResetTableAlph", [](Workspace& ws) { ResetTable(ws, AlphabetGrid(), Text()); });
-  r.add("ClearTable", [](Workspace& ws) { ResetTable(ws, Text(kTableCodes, '\0'), Text()); });
+  r.add("ClearTable", [](Workspace& ws) { ResetTable(ws, Grid(kTableCodes, U'\0'), Text()); });
   r.add("CheckEngLetters", CheckEngLetters);
   r.add("CheckRusLetters", CheckRusLetters);
   r.add("DropOnTable", StepDef{2, 2, DropStep, {CheckTableCode, nullptr}});

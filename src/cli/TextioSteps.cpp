@@ -24,7 +24,7 @@ std::int32_t ShiftArg(const StepArgs& args, size_t index) {
 // The pointer check box (CheckFlag): 1/YES checked, 0/NO (or nothing) unchecked.
 bool CheckArg(const StepArgs& args, size_t index) {
   if (index >= args.size()) return false;
-  const Text value = cp1251::Upper(args[index]);
+  const Text value = utf8::Upper(args[index]);
   return value == "1" || value == "YES";
 }
 
@@ -32,7 +32,7 @@ bool CheckArg(const StepArgs& args, size_t index) {
 // for Game Boy tables.
 PointerKind KindArg(const StepArgs& args, size_t index) {
   if (index >= args.size()) return PointerKind::Gba;
-  return cp1251::Upper(args[index]) == "GB" ? PointerKind::Gb : PointerKind::Gba;
+  return utf8::Upper(args[index]) == "GB" ? PointerKind::Gb : PointerKind::Gba;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "tools/HeaderChecksums.h"
 #include "tools/TableGenerator.h"
 #include "tools/TileTransposition.h"
+#include "workspace/CharTable.h"
 #include "workspace/Log.h"
 
 namespace {
@@ -33,15 +34,14 @@ void TransposeStep(Workspace& ws, const StepArgs& args) {
 // letters, without one the space among the table's free codes. What it finds goes into
 // the table, as the editor merges it, so that SaveTable shows the result.
 void RelativeSearchStep(Workspace& ws, const StepArgs& args) {
-  Text current(256, '\0');
-  for (size_t code = 0; code < ws.CharTable.size() && code < 256; ++code)
-    if (!ws.CharTable[code].empty()) current[code] = ws.CharTable[code][0];
-  const Text found = args.empty() ? RelativeSearch(ws, Text(), Text(), current)
-                                  : RelativeSearch(ws, W("Введите текст из букв ") + args[0], args[0], Text());
+  const std::u32string current = LookupOf(ws.CharTable);
+  const std::u32string found = args.empty()
+                                   ? RelativeSearch(ws, Text(), Text(), current)
+                                   : RelativeSearch(ws, W("Введите текст из букв ") + args[0], args[0], std::u32string());
   if (!ws.TableLoaded || ws.CharTable.size() != 256) return;
   for (size_t code = 0; code < 256; ++code) {
-    if (found[code] == '\0' || ws.CharTable[code] == Text(1, found[code])) continue;
-    ws.CharTable[code] = Text(1, found[code]);
+    if (found[code] == 0 || ws.CharTable[code] == utf8::Of(found[code])) continue;
+    ws.CharTable[code] = utf8::Of(found[code]);
     if (ws.CharTableLookup.size() == 256) ws.CharTableLookup[code] = found[code];
     ws.TableChanged = true;
   }

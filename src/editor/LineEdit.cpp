@@ -16,8 +16,9 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 // The list cannot grow past this many lines by a commit (two below its limit).
 constexpr int kAppendLimit = 32765;
 
+// Characters: a kana, a kanji or a character beyond the Basic Multilingual Plane is one.
 std::int32_t Length(const Text& text) {
-  return static_cast<std::int32_t>(text.size());
+  return static_cast<std::int32_t>(std::min<size_t>(utf8::Length(text), kInt32Max));
 }
 
 bool IsEntry(const Workspace& ws, int index) {
@@ -79,7 +80,7 @@ bool StartEdit(Workspace& ws, int listIndex) {
 
 CaretView CaretViewOf(const Workspace& ws, const Text& field, int caret, int selectedLength) {
   const std::int64_t before =
-      ws.TableExtended ? EncodedLength(ws, field.substr(0, static_cast<size_t>(std::max(caret, 0)))) : caret;
+      ws.TableExtended ? EncodedLength(ws, Text(utf8::Prefix(field, static_cast<size_t>(std::max(caret, 0))))) : caret;
   return {caret, ws.Editor.OrigTextLength - before, selectedLength};
 }
 
@@ -91,7 +92,7 @@ std::int32_t EncodedLength(const Workspace& ws, const Text& text) {
 
 void MoveStartRight(EditorState& st) {
   ++st.RowAddress;
-  if (!st.EditText.empty()) st.EditText.erase(0, 1);
+  if (!st.EditText.empty()) st.EditText.erase(0, utf8::Advance(st.EditText, 1));
   st.EditTextLength = Length(st.EditText);
 }
 
@@ -123,7 +124,7 @@ AddressFieldView AddressFieldChanged(Workspace& ws, std::string_view field) {
 
 Text PaddedText(const Text& field, std::int32_t origLength, bool pad) {
   if (!pad || Length(field) >= origLength) return field;
-  return field + Text(static_cast<size_t>(origLength) - field.size(), ' ');
+  return field + Text(static_cast<size_t>(origLength - Length(field)), ' ');
 }
 
 CommitResult CommitEdit(Workspace& ws, const Text& fieldText, std::string_view addressField, int listCount) {

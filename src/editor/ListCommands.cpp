@@ -107,14 +107,14 @@ void DeleteSelectedLines(Workspace& ws, const std::vector<int>& selected) {
 void UcaseSelectedLines(Workspace& ws, const std::vector<int>& selected, const Text& caseText) {
   const auto n = static_cast<int>(selected.size());
   if (n == 0) return;
-  const bool upper = cp1251::Upper(caseText) == "U";
+  const bool upper = utf8::Upper(caseText) == "U";
   Progress progress(ws, Bar::Editor, 0, n);
   int done = 0;
   for (int index : selected) {
     if (done % 100 == 0) progress.set(done);
     if (!IsEntry(ws, index)) continue;
     Text& entry = ws.PerevodArray[static_cast<size_t>(index)];
-    entry = upper ? cp1251::Upper(entry) : cp1251::Lower(entry);
+    entry = upper ? utf8::Upper(entry) : utf8::Lower(entry);
     ++done;
   }
   AppendLog(ws, (upper ? W("подняли регистр  у") : W("опустили регистр у")) + StrNum(n) + W(" строк перевода"));

@@ -31,11 +31,13 @@ Text UnknownCharWarning() {
 // The text through the table; a character the table lacks keeps its own byte, with a
 // warning for every occurrence.
 Text EncodeText(Workspace& ws, const TableCodec& codec, const Text& text, const Text& warning) {
-  Text out(text.size(), '\0');
-  for (size_t i = 0; i < text.size(); ++i) {
-    const auto code = codec.encode(text[i]);
+  Text out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const char32_t c = utf8::Next(text, i);
+    const auto code = codec.encode(c);
     if (!code) AppendLog(ws, warning);
-    out[i] = code ? static_cast<char>(*code) : text[i];
+    out += static_cast<char>(code ? *code : UnknownCharByte(c));
   }
   return out;
 }
@@ -61,7 +63,7 @@ void AppendLineRecord(Workspace& ws, const LineCoder& coder, const Text& line, c
   EntryCodec::Encoded encoded;
   const Text text = coder.entries ? Text() : DecodeEscapes(Text(parts.text));
   if (coder.entries) encoded = EncodeEntries(ws, *coder.entries, parts);
-  const Text reason = SkipReason(parts.address, coder.entries ? encoded.bytes.size() : text.size());
+  const Text reason = SkipReason(parts.address, coder.entries ? encoded.bytes.size() : utf8::Length(text));
   if (!reason.empty()) {
     AppendLog(ws, W("пропустили строку перевода с адресом ") + Text(parts.field) + reason);
     return;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ips/IpsFile.h"
+#include "workspace/CharTable.h"
 #include "workspace/Dialogs.h"
 #include "workspace/EntryCodec.h"
 #include "workspace/Files.h"
@@ -17,9 +18,7 @@ const char kReportFilter[] = "Файл отчета (*.txt)|*.txt;*.rep|Все �
 void AppendRunLine(Text& out, const IpsTextDecoder& decoder, std::uint64_t address, std::string_view run) {
   out += Digits(static_cast<std::int64_t>(address));
   out += ' ';
-  const size_t at = out.size();
-  out.resize(at + run.size());
-  for (size_t i = 0; i < run.size(); ++i) out[at + i] = decoder[static_cast<unsigned char>(run[i])];
+  for (const char c : run) utf8::Append(out, decoder[static_cast<unsigned char>(c)]);
   out += "\r\n";
 }
 
@@ -36,7 +35,7 @@ size_t AppendRecordRuns(Text& out, const IpsTextDecoder& decoder, size_t minRun,
     ++lines;
   };
   for (size_t i = 0; i < data.size(); ++i) {
-    const bool text = decoder[static_cast<unsigned char>(data[i])] != '\0';
+    const bool text = decoder[static_cast<unsigned char>(data[i])] != 0;
     if (text && !open) start = i;
     if (!text && open) close(i);
     open = text;
@@ -85,8 +84,8 @@ bool ReadyToExtract(Workspace& ws) {
 
 IpsTextDecoder IpsDecoderFromTable(const std::vector<Text>& charTable) {
   IpsTextDecoder decoder{};
-  for (size_t code = 0; code < decoder.size() && code < charTable.size(); ++code)
-    decoder[code] = charTable[code].empty() ? '\0' : charTable[code][0];
+  const std::u32string lookup = LookupOf(charTable);
+  for (size_t code = 0; code < decoder.size(); ++code) decoder[code] = lookup[code];
   return decoder;
 }
 

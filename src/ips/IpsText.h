@@ -11,7 +11,7 @@
 void ExtractTextFromIps(Workspace& ws);
 
 // The character of each code; NUL for a code that is not text.
-using IpsTextDecoder = std::array<char, 256>;
+using IpsTextDecoder = std::array<char32_t, 256>;  // a character per byte, 0 for none
 IpsTextDecoder IpsDecoderFromTable(const std::vector<Text>& charTable);
 
 struct IpsTextReport {

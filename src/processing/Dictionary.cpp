@@ -29,9 +29,9 @@ void ReportDictionaryFailure(Workspace& ws) {
 
 // The dictionary files are opened for update: a missing file in an existing folder
 // is created empty, and then holds no pairs.
-DecodedTextFile ReadOrCreate(const Text& name) {
+DecodedTextFile ReadOrCreate(Workspace& ws, const Text& name) {
   if (!FileExists(name)) WriteFileAtomically(name, "");
-  return ReadTextFile(name);
+  return ReadTextFile(ws, name);
 }
 
 std::vector<Text> DictionaryLines(std::string_view data) {
@@ -53,7 +53,7 @@ TRVocabularyData AcceptPairs(Workspace& ws, const std::vector<Text>& lines) {
     Text& replacement = voc.replacements[k];
     word = lines[2 * p];
     if (2 * p + 1 < lines.size()) replacement = lines[2 * p + 1];
-    if (word.size() != replacement.size()) {
+    if (utf8::Length(word) != utf8::Length(replacement)) {
       AppendLog(ws, W("Внимание: длинна слова для поиска ") + Quoted(word) + W(" не совпадает с длинной перевода ") +
                         Quoted(replacement));
       if (ws.IgnoreTRVocWarnings != "YES") {
@@ -78,7 +78,6 @@ TRVocabularyData ParseTRVocabulary(Workspace& ws, std::string_view data) {
 }
 
 void LoadTRVocabulary(Workspace& ws) {
-  const bool wasLoaded = ws.TRVocabulary.loaded;
   ws.TRVocabulary.loaded = false;
   if (ws.TRVocabularyFile.empty()) {
     AppendLog(ws, W("Не задано имя файла словаря..."));
@@ -88,11 +87,7 @@ void LoadTRVocabulary(Workspace& ws) {
   AppendLog(ws, W("Читаем файл словаря для по-словного перевода ") + ws.TRVocabularyFile);
   DecodedTextFile file;
   try {
-    file = ReadOrCreate(ws.TRVocabularyFile);
-    if (RefuseForeignChars(ws, ws.TRVocabularyFile, file)) {
-      ws.TRVocabulary.loaded = wasLoaded;
-      return;
-    }
+    file = ReadOrCreate(ws, ws.TRVocabularyFile);
     ws.TRVocabulary = ParseTRVocabulary(ws, file.text);
   } catch (...) {
     ReportDictionaryFailure(ws);

@@ -62,36 +62,21 @@ void FinishReordering(Workspace& ws, const std::vector<std::uint32_t>& order, co
   AppendLog(ws, m.end);
 }
 
-// Upper case first, then the order of the Unicode code points: every byte gets the
-// rank of its upper-case letter's code point, and equal upper cases share a rank.
-std::array<unsigned char, 256> TextOrderRanks() {
-  std::array<char32_t, 256> points{};
-  for (int b = 0; b < 256; ++b)
-    points[static_cast<size_t>(b)] = cp1251::Decode(cp1251::ToUpper(static_cast<unsigned char>(b)));
-  std::array<char32_t, 256> sorted = points;
-  std::sort(sorted.begin(), sorted.end());
-  std::array<unsigned char, 256> ranks{};
-  for (size_t b = 0; b < 256; ++b)
-    ranks[b] = static_cast<unsigned char>(std::lower_bound(sorted.begin(), sorted.end(), points[b]) - sorted.begin());
-  return ranks;
-}
-
 std::vector<SortRecord> MakeRecords(const std::vector<Text>& lines, SortKey key) {
-  const auto ranks = TextOrderRanks();
   std::vector<SortRecord> records(lines.size());
   for (size_t i = 0; i < lines.size(); ++i) {
     SortRecord& r = records[i];
     r.line = static_cast<std::uint32_t>(i);
     const std::string_view text = TextPart(lines[i]);
     if (key == SortKey::ByLength) {
-      r.number = static_cast<std::int64_t>(text.size());
+      r.number = static_cast<std::int64_t>(utf8::Length(text));
     } else if (key == SortKey::ByAddress) {
       const auto parts = ParsePerevodLine(lines[i]);
       r.number = parts.hasSeparator ? parts.address : 0;
     } else {
-      r.text.resize(text.size());
-      std::transform(text.begin(), text.end(), r.text.begin(),
-                     [&](char c) { return static_cast<char>(ranks[static_cast<unsigned char>(c)]); });
+      // Upper case first, then the order of the code points, which the bytes of UTF-8
+      // compare in: equal upper cases compare equal.
+      r.text = utf8::Upper(text);
     }
   }
   return records;

@@ -1,4 +1,5 @@
 #include "processing/Merge.h"
+#include "workspace/CharTable.h"
 
 #include <algorithm>
 #include <optional>
@@ -14,7 +15,7 @@
 
 namespace {
 
-enum class Glue { Cancelled, Refused, Loaded, Empty, Failed };
+enum class Glue { Cancelled, Loaded, Empty, Failed };
 
 Text CannotReadText(const Text& path) {
   return W("проверьте, имя и путь файла") + "\r\n" + W("т.е. его можно прочитать:") + "\r\n" + path;
@@ -53,8 +54,7 @@ Glue ReadGlued(Workspace& ws, const std::vector<Text>& files, Text& glued) {
   try {
     for (const auto& name : files) {
       reading = &name;
-      const DecodedTextFile file = ReadTextFile(name);
-      if (RefuseForeignChars(ws, name, file)) return Glue::Refused;
+      const DecodedTextFile file = ReadTextFile(ws, name);
       glued += file.text;
       glued += "\r\n";
       if (ws.ExtendedLogs == "YES") AppendLog(ws, W("Подклеиваем файл перевода ") + name + Utf8Mark(file));
@@ -74,25 +74,17 @@ struct FileLines {
 
 // One of the two files of an interleaving, split at its line ends; nothing when refused.
 std::optional<FileLines> ReadLines(Workspace& ws, const Text& name) {
-  const DecodedTextFile file = ReadTextFile(name);
-  if (RefuseForeignChars(ws, name, file)) return std::nullopt;
+  const DecodedTextFile file = ReadTextFile(ws, name);
   HintUtf8Saves(ws, name, file);
   return FileLines{SplitAtCrLf(file.text), name + Utf8Mark(file)};
 }
 
 Glue GlueFiles(Workspace& ws, const std::vector<Text>& files) {
   if (!ConfirmReplacingTranslation(ws, W("операция склеивания файлов отменена"))) return Glue::Cancelled;
-  const bool wasChanged = ws.PerevodChanged;
-  const bool wasLoaded = ws.PerevodLoaded;
   ws.PerevodChanged = false;
   ws.PerevodLoaded = false;
   Text glued;
   const Glue read = ReadGlued(ws, files, glued);
-  if (read == Glue::Refused) {
-    // A refused file leaves the translation as it was, flags included.
-    ws.PerevodChanged = wasChanged;
-    ws.PerevodLoaded = wasLoaded;
-  }
   if (read != Glue::Loaded) return read;
   ws.host->pumpEvents();
   const Text text = SqueezeLineBreaks(glued);
@@ -116,7 +108,7 @@ Workspace ScratchForExtraction(const Workspace& ws) {
   Workspace scratch(*ws.host);
   scratch.RomImage.assign(ws.RomImage.size(), '\0');
   scratch.CharTable = IdentityCharTable();
-  for (const auto& entry : scratch.CharTable) scratch.CharTableLookup += entry;
+  scratch.CharTableLookup = LookupOf(scratch.CharTable);
   scratch.RomLoaded = true;
   scratch.TableLoaded = true;
   scratch.InputRomFileName = ws.InputRomFileName;
@@ -156,7 +148,8 @@ void ExtractMergedText(Workspace& ws, Workspace& scratch) {
 std::vector<Text> IdentityCharTable() {
   std::vector<Text> table;
   table.reserve(256);
-  for (int code = 0; code < 256; ++code) table.emplace_back(1, static_cast<char>(code));
+  table.emplace_back(1, '\0');
+  for (int code = 1; code < 256; ++code) table.push_back(utf8::Of(cp1251::Decode(static_cast<unsigned char>(code))));
   return table;
 }
 
@@ -216,7 +209,7 @@ void FuzzyCombinePerevodFiles(Workspace& ws, const std::vector<Text>& files) {
   }
   AppendLog(ws, W("Начинаем умное объединение файлов перевода..."));
   const Glue glued = GlueFiles(ws, files);
-  if (glued == Glue::Cancelled || glued == Glue::Refused) return;
+  if (glued == Glue::Cancelled) return;
   if (!ws.PerevodLoaded) {
     AppendLog(ws, W("Перевод так и не был загружен :-("));
     MarkNotDone(ws);

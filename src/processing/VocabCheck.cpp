@@ -22,27 +22,22 @@ void LogVocabularyLoadError(Workspace& ws) {
 
 // Garbage is a short text that no word of the dictionary contains.
 bool IsGarbage(std::string_view text, const ShortTextIndex& index) {
-  return !text.empty() && text.size() <= ShortTextIndex::kMaxLength && !index.contains(text);
+  return !text.empty() && utf8::Length(text) <= ShortTextIndex::kMaxLength && !index.contains(text);
 }
 
 }  // namespace
 
 void LoadVocabulary(Workspace& ws) {
   auto& voc = ws.Vocabulary;
-  const bool wasLoaded = voc.loaded;
   voc.loaded = false;
   if (ws.VocabularyFile.empty()) return;
   DecodedTextFile file;
   try {
     // Opened for update, as the dictionary files are: a missing file is created empty.
     if (!FileExists(ws.VocabularyFile)) WriteFileAtomically(ws.VocabularyFile, "");
-    file = ReadTextFile(ws.VocabularyFile);
+    file = ReadTextFile(ws, ws.VocabularyFile);
   } catch (...) {
     LogVocabularyLoadError(ws);
-    return;
-  }
-  if (RefuseForeignChars(ws, ws.VocabularyFile, file)) {
-    voc.loaded = wasLoaded;
     return;
   }
   voc.text = std::move(file.text);

@@ -195,9 +195,33 @@ struct LoneBytes {
   std::array<std::uint64_t, 256> text{};   // the text's bytes, zero-padded
 };
 
-std::array<char, 256> DecodeTable(const Text& lookup) {
+// The report holds the table's texts and ASCII only: Windows-1251 when the setting asks
+// for it and every text fits, else UTF-8 (with the log line that says why). The table's
+// texts are made in that encoding once, so the report needs no conversion afterwards.
+bool ReportInUtf8(Workspace& ws) {
+  if (WritesUtf8(ws)) return true;
+  std::optional<char32_t> foreign;
+  for (const char32_t c : ws.CharTableLookup)
+    if (c != 0 && !cp1251::Encode(c)) foreign = foreign.value_or(c);
+  if (ws.TableExtended)
+    for (const TableEntry& e : ws.TableEntries)
+      if (!foreign) foreign = FirstForeignChar(e.text);
+  if (!foreign) return false;
+  LogUtf8Write(ws, ws.ReportFileName, *foreign);
+  return true;
+}
+
+// Each code's byte in the report, when every cell is a single byte there.
+std::optional<std::array<char, 256>> ByteTable(const std::u32string& lookup, bool utf8) {
   std::array<char, 256> decode{};
-  for (size_t code = 0; code < 256 && code < lookup.size(); ++code) decode[code] = lookup[code];
+  for (size_t code = 0; code < 256 && code < lookup.size(); ++code) {
+    const char32_t c = lookup[code];
+    if (c == 0) continue;
+    const auto byte = utf8 ? (c < 0x80 ? std::optional<unsigned char>(static_cast<unsigned char>(c)) : std::nullopt)
+                           : cp1251::Encode(c);
+    if (!byte) return std::nullopt;
+    decode[code] = static_cast<char>(*byte);
+  }
   return decode;
 }
 
@@ -213,14 +237,16 @@ void WriteReport(Workspace& ws) {
     bar.set(static_cast<int>(std::min<std::int64_t>(position, INT_MAX)));
     ws.host->pumpEvents();
   };
-  const auto onChunk = [&](std::string_view chunk) {
-    WritesUtf8(ws) ? file.write(cp1251::ToUtf8(chunk)) : file.write(chunk);
-  };
-  if (ws.TableExtended)
-    ExtractionReport(ws.RomImage, EntryCodec(ws), ws.NumberOfTextChars, ws.UseHEXaddr == "YES", onRun, onChunk);
-  else
-    ExtractionReport(ws.RomImage, DecodeTable(ws.CharTableLookup), ws.NumberOfTextChars, ws.UseHEXaddr == "YES", onRun,
-                     onChunk);
+  const auto onChunk = [&](std::string_view chunk) { file.write(chunk); };
+  const bool utf8 = ReportInUtf8(ws);
+  const auto bytes = ws.TableExtended ? std::nullopt : ByteTable(ws.CharTableLookup, utf8);
+  if (bytes) {
+    ExtractionReport(ws.RomImage, *bytes, ws.NumberOfTextChars, ws.UseHEXaddr == "YES", onRun, onChunk);
+  } else {
+    // Cells of several bytes (kana in UTF-8) go the way of the extended table's entries.
+    const EntryCodec codec(ws.CharTableLookup, ws.TableExtended ? ws.TableEntries : std::vector<TableEntry>{}, !utf8);
+    ExtractionReport(ws.RomImage, codec, ws.NumberOfTextChars, ws.UseHEXaddr == "YES", onRun, onChunk);
+  }
   // The report can be extracted again at will: no waiting for the disk.
   file.commit(false);
 }

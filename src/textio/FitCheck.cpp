@@ -100,7 +100,7 @@ std::int64_t RoomAt(std::string_view image, const TableCodec& codec, std::int64_
   if (address < 1 || address > size) return 0;
   const std::int64_t end = limit > address ? std::min(size, limit - 1) : size;
   std::int64_t offset = address - 1;
-  while (offset < end && codec.decode(static_cast<unsigned char>(image[static_cast<size_t>(offset)])) != '\0') ++offset;
+  while (offset < end && codec.decode(static_cast<unsigned char>(image[static_cast<size_t>(offset)])) != 0) ++offset;
   return offset - (address - 1);
 }
 

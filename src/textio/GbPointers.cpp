@@ -127,7 +127,7 @@ std::optional<std::uint16_t> NewValue(Workspace& ws, const Move& move) {
 // stays in its bank: an extended table's entries may take fewer bytes than characters
 // (several characters to a code) or more (codes of several bytes).
 size_t StringLength(const EntryCodec* codec, std::string_view text) {
-  const size_t bytes = codec ? codec->encode(text).bytes.size() : DecodeEscapes(Text(text)).size();
+  const size_t bytes = codec ? codec->encode(text).bytes.size() : utf8::Length(DecodeEscapes(Text(text)));
   return std::max<size_t>(1, bytes);
 }
 

@@ -229,7 +229,7 @@ void PackPerevodAddresses(Workspace& ws, std::int32_t shift) {
           ws.GbaPointerTable[i].addressText = Digits(address);
         }
       }
-      const size_t length = encoder ? encoder->lineSpan(ws.RomImage, address + shift, text) : text.size();
+      const size_t length = encoder ? encoder->lineSpan(ws.RomImage, address + shift, text) : utf8::Length(text);
       next = address + static_cast<std::int64_t>(length) + 1;
     }
   } catch (...) {

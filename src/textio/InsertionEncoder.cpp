@@ -1,11 +1,11 @@
 #include "textio/InsertionEncoder.h"
 
-InsertionEncoder::InsertionEncoder(const Text& lookup, bool writeUnknown) : writeUnknown_(writeUnknown) {
+InsertionEncoder::InsertionEncoder(const std::u32string& lookup, bool writeUnknown) : writeUnknown_(writeUnknown) {
   if (!lookup.empty()) codec_.emplace(lookup);
 }
 
 InsertionEncoder::InsertionEncoder(const Workspace& ws)
-    : InsertionEncoder(ws.TableExtended ? Text() : ws.CharTableLookup, ws.SkipUnknownTRChars == "NO") {
+    : InsertionEncoder(ws.TableExtended ? std::u32string() : ws.CharTableLookup, ws.SkipUnknownTRChars == "NO") {
   if (ws.TableExtended) entries_.emplace(ws);
 }
 

@@ -14,20 +14,22 @@ class InsertionEncoder {
  public:
   // An empty lookup stands for a table whose load was tried and failed: every character
   // is then unknown to it.
-  InsertionEncoder(const Text& lookup, bool writeUnknown);
+  InsertionEncoder(const std::u32string& lookup, bool writeUnknown);
   // The workspace's table, and SkipUnknownTRChars deciding about unknown characters.
   explicit InsertionEncoder(const Workspace& ws);
 
   // Calls put(offset, code, unknown) for every byte insertion writes for `text` (escapes
-  // already decoded), offset counted from the line's first byte. A skipped character
-  // writes nothing but keeps its place: the next one still goes one byte further.
+  // already decoded), offset counted in characters from the line's first one. A skipped
+  // character writes nothing but keeps its place: the next one still goes one byte further.
   template <class Put>
   void encode(std::string_view text, Put&& put) const {
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (const std::optional<unsigned char> code = codec_ ? codec_->encode(text[i]) : std::nullopt)
-        put(i, *code, false);
+    size_t k = 0;
+    for (size_t i = 0; i < text.size(); ++k) {
+      const char32_t c = utf8::Next(text, i);
+      if (const std::optional<unsigned char> code = codec_ ? codec_->encode(c) : std::nullopt)
+        put(k, *code, false);
       else if (writeUnknown_)
-        put(i, static_cast<unsigned char>(text[i]), true);
+        put(k, UnknownCharByte(c), true);
     }
   }
 

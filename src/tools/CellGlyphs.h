@@ -9,20 +9,24 @@
 
 #include "workspace/Workspace.h"
 
-// 1–31 and 0x7F: the Unicode control pictures (␁ … ␟, ␡); 0x98: U+FFFD; NUL (an empty
-// cell): nothing, returned as 0; every other code its Windows-1251 character.
-char32_t CellGlyph(unsigned char byte);
+// U+0001–U+001F and U+007F: the Unicode control pictures (␁ … ␟, ␡); U+0098 (the
+// character of the code Windows-1251 leaves empty): U+FFFD; NUL (an empty cell):
+// nothing, returned as 0; every other character itself.
+char32_t GlyphOfChar(char32_t c);
+// The character a sign typed or dropped into a cell stands for; nothing for NUL.
+std::optional<char32_t> CharOfGlyph(char32_t glyph);
 
 // The short name of the code a control picture stands for ("SOH" for ␁, "DEL" for ␡),
 // for drawing it where no installed font has the picture; empty for any other character.
 std::string_view ControlPictureName(char32_t glyph);
 
-// The byte a character typed or dropped into a cell stands for, the signs read back as
-// their codes. Nothing for a character no byte carries, and for NUL.
+// The same for the byte of a Windows-1251 character.
+char32_t CellGlyph(unsigned char byte);
+// The Windows-1251 byte a typed character stands for; nothing for a character no byte
+// carries, and for NUL.
 std::optional<unsigned char> ByteOfCellGlyph(char32_t c);
 
 // A text in the signs of the cells, as UTF-32.
 std::u32string CellGlyphs(std::string_view text);
-// What the user typed or dropped, the signs read back as their codes; nothing when a
-// character stands for no byte.
+// What the user typed or dropped, the signs read back as their characters; nothing for NUL.
 std::optional<Text> TextOfCellGlyphs(std::u32string_view shown);

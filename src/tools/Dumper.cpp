@@ -30,11 +30,11 @@ ByteTexts DecodedBytes(const Workspace& ws, bool encode) {
   for (int code = 0; code < 256; ++code) {
     const bool hasChar = ws.CharTable.size() == 256 && !ws.CharTable[code].empty() && ws.CharTable[code][0] != '\0';
     if (hasChar)
-      decoded[code] = ws.CharTable[code].substr(0, 1);
+      decoded[code] = Text(utf8::Prefix(ws.CharTable[code], 1));
     else if (encode)
       decoded[code] = Text("<$") + kHexDigits[code >> 4] + kHexDigits[code & 15] + ">";
     else
-      decoded[code] = Text(1, static_cast<char>(code));
+      decoded[code] = utf8::Of(cp1251::Decode(static_cast<unsigned char>(code)));  // the byte as Windows-1251 text
   }
   return decoded;
 }

@@ -5,6 +5,7 @@
 #include "tools/Dumper.h"
 #include "tools/FieldNumber.h"
 #include "tools/TableGenerator.h"
+#include "workspace/CharTable.h"
 #include "workspace/Log.h"
 
 namespace {
@@ -15,32 +16,26 @@ Text HexCode(int code) {
   return Text{kHexDigits[(code >> 4) & 15], kHexDigits[code & 15]};
 }
 
-Text EmptyGrid() {
-  return Text(kTableCodes, '\0');
+Grid EmptyGrid() {
+  return Grid(kTableCodes, U'\0');
 }
 
 // Logs every letter of `letters` that no code of the table carries, then the verdict.
 void CheckLetters(Workspace& ws, const Text& letters, const Text& startLine, const Text& allThereLine) {
   AppendLog(ws, startLine);
-  const Text lookup = ws.CharTableLookup;
+  const Grid& lookup = ws.CharTableLookup;
   bool missing = false;
-  for (char letter : letters) {
-    if (lookup.find(letter) != Text::npos) continue;
-    AppendLog(ws, W("Символ (") + letter + W(") в таблице не найден"));
+  for (size_t pos = 0; pos < letters.size();) {
+    const char32_t letter = utf8::Next(letters, pos);
+    if (lookup.find(letter) != Grid::npos) continue;
+    AppendLog(ws, W("Символ (") + utf8::Of(letter) + W(") в таблице не найден"));
     missing = true;
   }
   AppendLog(ws, missing ? W("Закончили проверку. В таблице чего-то не хватает :-)") : allThereLine);
 }
 
-// The table's entries as 256 one-character texts, NUL where a code has none.
-std::vector<Text> EntriesOf(const Text& joined) {
-  std::vector<Text> entries(kTableCodes);
-  for (int code = 0; code < kTableCodes; ++code) entries[code] = Text(1, joined[code]);
-  return entries;
-}
-
-void SetTableEntries(Workspace& ws, const Text& joined) {
-  ws.CharTable = EntriesOf(joined);
+void SetTableEntries(Workspace& ws, const Grid& joined) {
+  ws.CharTable = CellsOf(joined);
   ws.CharTableLookup = joined;
 }
 
@@ -77,74 +72,72 @@ CellMove NextCell(int code, CellKey key, bool cellEmpty) {
   return {WrapCode(code + 1), false};
 }
 
-void DropOnGrid(Text& grid, int code, std::string_view text) {
-  grid.resize(kTableCodes, '\0');
-  for (size_t i = 0; i < text.size(); ++i) grid[WrapCode(code + static_cast<int>(i % kTableCodes))] = text[i];
+void DropOnGrid(Grid& grid, int code, std::string_view text) {
+  grid.resize(kTableCodes, U'\0');
+  size_t i = 0;
+  for (size_t pos = 0; pos < text.size(); ++i)
+    grid[static_cast<size_t>(WrapCode(code + static_cast<int>(i % kTableCodes)))] = utf8::Next(text, pos);
 }
 
-Text JoinedTable(const Workspace& ws) {
-  Text joined = EmptyGrid();
-  const size_t codes = std::min<size_t>(ws.CharTable.size(), kTableCodes);
-  for (size_t code = 0; code < codes; ++code)
-    if (!ws.CharTable[code].empty()) joined[code] = ws.CharTable[code][0];
-  return joined;
+Grid JoinedTable(const Workspace& ws) {
+  return LookupOf(ws.CharTable);
 }
 
 size_t EntriesBeyondGrid(const Workspace& ws) {
-  const Text& cells = ws.CharTableLookup;
+  const Grid& cells = ws.CharTableLookup;
   return static_cast<size_t>(std::count_if(ws.TableEntries.begin(), ws.TableEntries.end(), [&](const TableEntry& e) {
     const bool hidden = e.code.size() == 1 && static_cast<unsigned char>(e.code[0]) < cells.size() &&
-                        cells[static_cast<unsigned char>(e.code[0])] != '\0';
+                        cells[static_cast<unsigned char>(e.code[0])] != 0;
     return !hidden;
   }));
 }
 
-std::optional<Text> GridFromTable(Workspace& ws) {
+std::optional<Grid> GridFromTable(Workspace& ws) {
   if (!ws.TableLoaded) {
     ws.CharTable.assign(kTableCodes, Text());
     ws.CharTableLookup = EmptyGrid();
     return std::nullopt;
   }
   // A load always leaves 256 characters; anything else is read as far as it goes.
-  Text grid = ws.CharTableLookup.substr(0, kTableCodes);
-  grid.resize(kTableCodes, '\0');
+  Grid grid = ws.CharTableLookup.substr(0, kTableCodes);
+  grid.resize(kTableCodes, U'\0');
   return grid;
 }
 
-void PutGridInTable(Workspace& ws, std::string_view grid, const Text& comments) {
-  Text joined(grid.substr(0, kTableCodes));
-  joined.resize(kTableCodes, '\0');
+void PutGridInTable(Workspace& ws, const Grid& grid, const Text& comments) {
+  Grid joined(grid.substr(0, kTableCodes));
+  joined.resize(kTableCodes, U'\0');
   SetTableEntries(ws, joined);
   if (!comments.empty()) ws.TableComments = comments;
 }
 
-Text Windows1251Grid() {
-  Text grid = EmptyGrid();
-  for (int code = 1; code < kTableCodes; ++code) grid[code] = static_cast<char>(code);
+Grid Windows1251Grid() {
+  Grid grid = EmptyGrid();
+  for (int code = 1; code < kTableCodes; ++code) grid[static_cast<size_t>(code)] = cp1251::Decode(static_cast<unsigned char>(code));
   return grid;
 }
 
-Text AlphabetGrid() {
-  Text grid = EmptyGrid();
-  for (int code = 32; code <= 122; ++code) grid[code] = static_cast<char>(code);
-  for (int code = 192; code < kTableCodes; ++code) grid[code] = static_cast<char>(code);
+Grid AlphabetGrid() {
+  Grid grid = EmptyGrid();
+  for (int code = 32; code <= 122; ++code) grid[static_cast<size_t>(code)] = cp1251::Decode(static_cast<unsigned char>(code));
+  for (int code = 192; code < kTableCodes; ++code) grid[static_cast<size_t>(code)] = cp1251::Decode(static_cast<unsigned char>(code));
   return grid;
 }
 
-void ResetTable(Workspace& ws, std::string_view grid, const Text& comments) {
+void ResetTable(Workspace& ws, const Grid& grid, const Text& comments) {
   PutGridInTable(ws, grid, comments);
   ws.TableLoaded = true;
   ws.TableChanged = true;
 }
 
 void ShiftTableLeft(Workspace& ws) {
-  const Text joined = JoinedTable(ws);
-  SetTableEntries(ws, joined.substr(1) + '\0');
+  const Grid joined = JoinedTable(ws);
+  SetTableEntries(ws, joined.substr(1) + U'\0');
 }
 
 void ShiftTableRight(Workspace& ws) {
-  const Text joined = JoinedTable(ws);
-  SetTableEntries(ws, '\0' + joined.substr(0, kTableCodes - 1));
+  const Grid joined = JoinedTable(ws);
+  SetTableEntries(ws, U'\0' + joined.substr(0, kTableCodes - 1));
 }
 
 void CheckEngLetters(Workspace& ws) {
@@ -159,38 +152,38 @@ void CheckRusLetters(Workspace& ws) {
                W("Закончили проверку. Все русские символы есть в таблице"));
 }
 
-std::optional<Text> SearchTableCodes(Workspace& ws, CodeSearch search, const Text& grid) {
-  Text found;
+std::optional<Grid> SearchTableCodes(Workspace& ws, CodeSearch search, const Grid& grid) {
+  Grid found;
   switch (search) {
     case CodeSearch::BigEng:
       found =
           RelativeSearch(ws, W("Введите текст ЗАГЛАВНЫМИ английскими буквами ?\r\n(без пробелов и знаков препинания)"),
-                         EngBigLettersText(), Text());
+                         EngBigLettersText(), Grid());
       break;
     case CodeSearch::SmallEng:
       found =
           RelativeSearch(ws, W("Введите текст маленькими английскими буквами ?\r\n(без пробелов и знаков препинания)"),
-                         EngSmallLettersText(), Text());
+                         EngSmallLettersText(), Grid());
       break;
     case CodeSearch::Space: {
       // Without a table the letters the user sees are the grid's: that is what the
       // words of the sample are encoded with.
-      Text current = ws.TableLoaded ? JoinedTable(ws) : grid;
-      current.resize(kTableCodes, '\0');
+      Grid current = ws.TableLoaded ? JoinedTable(ws) : grid;
+      current.resize(kTableCodes, U'\0');
       found = RelativeSearch(ws, W("текст не важен :-)"), W("тут тоже не важно :-)"), current);
       break;
     }
   }
-  Text merged = grid;
+  Grid merged = grid;
   if (!MergeFound(merged, found)) return std::nullopt;
   return merged;
 }
 
-bool MergeFound(Text& grid, std::string_view found) {
-  grid.resize(kTableCodes, '\0');
+bool MergeFound(Grid& grid, const Grid& found) {
+  grid.resize(kTableCodes, U'\0');
   bool any = false;
   for (size_t code = 0; code < found.size() && code < kTableCodes; ++code) {
-    if (found[code] == '\0') continue;
+    if (found[code] == 0) continue;
     grid[code] = found[code];
     any = true;
   }
@@ -201,12 +194,18 @@ Text CellFacts(int code, std::string_view cell) {
   Text facts = HexCode(code) + "=";
   if (cell.empty()) return facts;
   const Text shown = cell == " " ? Text("space") : Text(cell);
-  return facts + shown + "   (dec(" + Digits(static_cast<unsigned char>(cell[0])) + ")";
+  size_t pos = 0;
+  const char32_t c = utf8::Next(cell, pos);
+  const auto byte = cp1251::Encode(c);
+  return facts + shown + "   (dec(" + Digits(byte ? *byte : static_cast<std::int64_t>(c)) + ")";
 }
 
 CellColour ColourOfCell(std::string_view cell) {
   if (cell.empty()) return CellColour::Unchanged;
-  const unsigned char c = static_cast<unsigned char>(cell[0]);
+  size_t pos = 0;
+  const auto byte = cp1251::Encode(utf8::Next(cell, pos));
+  if (!byte) return CellColour::Between;  // beyond the code page: neither control nor Cyrillic
+  const unsigned char c = *byte;
   if (c < 32) return CellColour::Control;
   if (c < 127) return CellColour::WindowText;
   if (c < 192) return CellColour::Between;

@@ -1,14 +1,16 @@
 #pragma once
 // The table editor without its window. The grid of 256 cells is held as a string of
-// 256 characters, cell k at position k, NUL for an empty cell: the layout of
+// 256 code points, cell k at position k, NUL for an empty cell: the layout of
 // CharTableLookup, so that copying the grid into the table is a plain assignment.
-// A cell holds at most one character, as a table entry does.
+// A cell holds at most one character (of any script), as a table entry does.
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "workspace/Workspace.h"
 
 inline constexpr int kTableCodes = 256;
+using Grid = std::u32string;
 
 // The four letter strips the user drags onto the grid.
 Text EngSmallLettersText();
@@ -32,11 +34,11 @@ CellMove NextCell(int code, CellKey key, bool cellEmpty);
 
 // A dropped text: one character replaces the cell, a longer one is spread over the
 // following codes, wrapping past 255 to 0. An empty text changes nothing.
-void DropOnGrid(Text& grid, int code, std::string_view text);
+void DropOnGrid(Grid& grid, int code, std::string_view text);
 
 // The 256 entries of CharTable in code order, an entry without a character as NUL.
 // Always 256 characters, whatever CharTable holds.
-Text JoinedTable(const Workspace& ws);
+Grid JoinedTable(const Workspace& ws);
 
 // The entries of an extended table that the grid cannot show (several bytes, several
 // characters, end and break codes); the grid's operations keep them as they are.
@@ -44,20 +46,20 @@ size_t EntriesBeyondGrid(const Workspace& ws);
 
 // The grid the table shows, when a table is loaded. Without one the table becomes
 // 256 empty entries and the grid is to stay as it is (nothing is returned).
-std::optional<Text> GridFromTable(Workspace& ws);
+std::optional<Grid> GridFromTable(Workspace& ws);
 
 // Copies the grid into CharTable and CharTableLookup, and a non-empty comment text
 // (CR LF line ends) into TableComments. Neither flag changes.
-void PutGridInTable(Workspace& ws, std::string_view grid, const Text& comments);
+void PutGridInTable(Workspace& ws, const Grid& grid, const Text& comments);
 
 // Standard layouts: every code its Windows-1251 character (0 empty), and the printable
 // one (32 to 122 and the Cyrillic letters 192 to 255, nothing else).
-Text Windows1251Grid();
-Text AlphabetGrid();
+Grid Windows1251Grid();
+Grid AlphabetGrid();
 
 // Clear All and the resets: the grid becomes the table, which exists from then on and
 // counts as changed.
-void ResetTable(Workspace& ws, std::string_view grid, const Text& comments);
+void ResetTable(Workspace& ws, const Grid& grid, const Text& comments);
 
 // Every character one code down (the one of code 0 is dropped) or up (the one of 255
 // is dropped), in the table, not the grid.
@@ -74,12 +76,13 @@ enum class CodeSearch { BigEng, SmallEng, Space };
 // Runs the relative search and returns the grid with what it found merged in, or
 // nothing when it found nothing. The space search starts from the table, or from the
 // grid when no table is loaded.
-std::optional<Text> SearchTableCodes(Workspace& ws, CodeSearch search, const Text& grid);
+std::optional<Grid> SearchTableCodes(Workspace& ws, CodeSearch search, const Grid& grid);
 
 // Every character the search found replaces its cell; false when it found none.
-bool MergeFound(Text& grid, std::string_view found);
+bool MergeFound(Grid& grid, const Grid& found);
 
-// The facts shown for the cell that has the focus: "41=A   (dec(65)".
+// The facts shown for the cell that has the focus: "41=A   (dec(65)"; the number is the
+// Windows-1251 byte of a character that code page has, else its code point.
 Text CellFacts(int code, std::string_view cell);
 
 // A cell's text colour by its first character, as a class; an empty cell keeps its colour.

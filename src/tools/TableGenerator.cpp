@@ -16,6 +16,37 @@ const char kSmall[] = "abcdefghijklmnopqrstuvwxyz";
 const char kCapital[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 const char kDigits[] = "0123456789";
 
+// The searches compare bytes: the sample and the map go in as Windows-1251 bytes. A
+// character that code page lacks takes a byte no search places (the searched alphabets
+// are ASCII), so its cell stays taken and comes back as it was.
+constexpr char kForeign = '\x01';
+
+Text SearchBytes(std::string_view text) {
+  Text bytes;
+  for (size_t pos = 0; pos < text.size();) bytes += static_cast<char>(cp1251::Encode(utf8::Next(text, pos)).value_or(kForeign));
+  return bytes;
+}
+
+Text ByteMap(const std::u32string& map) {
+  Text bytes(256, '\0');
+  for (size_t code = 0; code < 256 && code < map.size(); ++code)
+    if (map[code] != 0) bytes[code] = static_cast<char>(cp1251::Encode(map[code]).value_or(kForeign));
+  return bytes;
+}
+
+std::u32string CharMap(const Text& bytes, const std::u32string& start) {
+  std::u32string map(256, U'\0');
+  for (size_t code = 0; code < 256; ++code) {
+    const auto b = static_cast<unsigned char>(bytes[code]);
+    if (b == 0) continue;
+    map[code] = b == static_cast<unsigned char>(kForeign) && code < start.size() && start[code] != 0
+                    ? start[code]
+                    : cp1251::Decode(b);
+  }
+  return map;
+}
+
+
 Text Hex(int code) {
   char buf[8];
   std::snprintf(buf, sizeof buf, "%X", code);
@@ -48,6 +79,8 @@ std::optional<int> SearchInto(Workspace& ws, Text& map, const Text& sample, cons
   request.sample = sample;
   request.firstCode = spec.firstCode;
   request.freeOnly = spec.freeOnly;
+  const Text sampleBytes = SearchBytes(sample);
+  request.sample = sampleBytes;
   const CodeSearchResult result = FindAlphabetCode(request);
   if (result.unknownChars) AppendLog(ws, texts.warning);
   if (!result.code) {
@@ -151,7 +184,7 @@ Text GeneratedTableText(const Workspace& ws, const Text& map) {
     if (map[code] == '\0') continue;
     char line[16];
     std::snprintf(line, sizeof line, "%02X=", static_cast<unsigned>(code) & 0xFF);
-    text += line + Text(1, map[code]) + "\r\n";
+    text += line + utf8::Of(cp1251::Decode(static_cast<unsigned char>(map[code]))) + "\r\n";
   }
   return text;
 }
@@ -181,28 +214,31 @@ void GenerateTable(Workspace& ws) {
   }
 }
 
-Text RelativeSearch(Workspace& ws, const Text& prompt, const Text& alphabet, const Text& startMap) {
+
+std::u32string RelativeSearch(Workspace& ws, const Text& prompt, const Text& alphabet, const std::u32string& startMap) {
   const bool spaceMode = startMap.size() == 256;
-  Text map = spaceMode ? startMap : Text(256, '\0');
-  if (RomMissing(ws)) return map;
+  Text map = spaceMode ? ByteMap(startMap) : Text(256, '\0');
+  const auto result = [&] { return CharMap(map, startMap); };
+  if (RomMissing(ws)) return result();
   if (spaceMode) {
     const Text sample = Ask(ws, Prompt(kSpacePrompt1, kSpacePrompt2));
     Progress progress(ws, Bar::Main, 0, kProgressEnd);
     SearchSpace(ws, map, sample, progress);
     // Within the whole generation an empty answer only skips the space; alone it is the search cancelled.
     if (sample.empty()) MarkNotDone(ws);
-    return map;
+    return result();
   }
   const Text sample = Ask(ws, prompt);
   Progress progress(ws, Bar::Main, 0, kProgressEnd);
   if (sample.empty()) {
     AppendLog(ws, W("Ничего не ввели, искать буквы не будем"));
     MarkNotDone(ws);
-    return map;
+    return result();
   }
-  SearchInto(ws, map, sample, SearchSpec{alphabet, 0},
+  const Text alphabetBytes = SearchBytes(alphabet);
+  SearchInto(ws, map, sample, SearchSpec{alphabetBytes, 0},
              {W("Предупреждение: вы ввели какие-то не понятные символы...(ну и ладно, попробуем так :-)"),
               W("ура нашли!!! буквы ") + alphabet + W(" начинаются с кода "), W("Не нашли букв ") + alphabet + " :-("},
              progress);
-  return map;
+  return result();
 }

@@ -104,7 +104,6 @@ void EditForm::buildControls() {
   addressInRom_ = new QLineEdit(central);
   addressInRom_->setObjectName("AddressInROM");
   addressInRom_->setFixedWidth(110);
-  ConnectRefusalMessage(new Cp1251Validator(addressInRom_), ws_);
   gbaPointer_ = new QLineEdit(central);
   gbaPointer_->setObjectName("gbapointer");
   gbaPointer_->setFont(Courier(9));
@@ -157,12 +156,11 @@ void EditForm::buildControls() {
   originalString_->setReadOnly(true);
   translationBox_ = new QLineEdit(central);
   translationBox_->setObjectName("TranslationBox");
-  translationValidator_ = new Cp1251Validator(translationBox_);
+  translationValidator_ = new LimitValidator(translationBox_);
   // The workspace, not the window: the field validates while the window is torn down.
   translationValidator_->setMeasure([&ws = ws_](const QString& typed) -> qsizetype {
-    return ws.TableExtended ? EncodedLength(ws, fromQString(typed).value_or(Text())) : typed.size();
+    return ws.TableExtended ? EncodedLength(ws, fromQString(typed).value_or(Text())) : CharCount(typed);
   });
-  ConnectRefusalMessage(translationValidator_, ws_);
   ruler_ = new QLabel(QString::fromLatin1(kRuler), central);
   ruler_->setObjectName("Label5");
   for (QWidget* w : std::initializer_list<QWidget*>{originalString_, translationBox_, ruler_}) w->setFont(text);
@@ -605,8 +603,10 @@ bool EditForm::translationKey(const QKeyEvent& key, bool release) {
 }
 
 CaretView EditForm::caretView() const {
-  return CaretViewOf(ws_, fieldText(), translationBox_->cursorPosition(),
-                     static_cast<int>(translationBox_->selectedText().size()));
+  // Characters, not UTF-16 units, as every count of the editor goes.
+  const QString typed = translationBox_->text();
+  return CaretViewOf(ws_, fieldText(), static_cast<int>(CharCount(typed.left(translationBox_->cursorPosition()))),
+                     static_cast<int>(CharCount(translationBox_->selectedText())));
 }
 
 void EditForm::updateCaretLabels() {

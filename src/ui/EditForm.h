@@ -20,7 +20,7 @@ class QCheckBox;
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
-class Cp1251Validator;
+class LimitValidator;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -112,7 +112,7 @@ class EditForm : public QMainWindow {
   std::optional<std::int64_t> fitRoom_;
   QLineEdit* originalString_;
   QLineEdit* translationBox_;
-  Cp1251Validator* translationValidator_;
+  LimitValidator* translationValidator_;
   QLabel* ruler_;
   QCheckBox* check1_;
   QCheckBox* autoAddSpaces_;

@@ -43,10 +43,8 @@ FindForm::FindForm(Workspace& ws, QWidget* parent, FindFormList list)
 
   findWhat_ = new QLineEdit(this);
   findWhat_->setObjectName("FindWhat");
-  ConnectRefusalMessage(new Cp1251Validator(findWhat_), ws_);
   replaceWith_ = new QLineEdit(this);
   replaceWith_->setObjectName("ReplaceWith");
-  ConnectRefusalMessage(new Cp1251Validator(replaceWith_), ws_);
   caseSense_ = new QCheckBox(QString::fromUtf8("Учитывать регистр"), this);
   caseSense_->setObjectName("CaseSense");
   QPushButton* replace = NamedButton("BntFindAndReplace", "Найти и заменить на ...", this);

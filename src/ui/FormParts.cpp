@@ -75,25 +75,19 @@ QPushButton* AddButton(QWidget* form, const char* name, const char* caption) {
   return button;
 }
 
-Cp1251Validator::Cp1251Validator(QLineEdit* field) : QValidator(field), field_(field) {
+LimitValidator::LimitValidator(QLineEdit* field) : QValidator(field), field_(field) {
   field->setValidator(this);
   connect(field, &QLineEdit::textChanged, this, [this](const QString& text) { accepted_ = text; });
 }
 
-void Cp1251Validator::writeText(const QString& text) {
+void LimitValidator::writeText(const QString& text) {
   writing_ = true;
   field_->setText(text);
   writing_ = false;
 }
 
-QValidator::State Cp1251Validator::validate(QString& input, int& pos) const {
+QValidator::State LimitValidator::validate(QString& input, int& pos) const {
   if (writing_) return Acceptable;
-  for (char32_t cp : input.toUcs4()) {
-    if (!cp1251::Encode(cp)) {
-      emit refused(static_cast<uint>(cp));
-      return Invalid;
-    }
-  }
   const qsizetype acceptedSize = measure_(accepted_);
   const qsizetype room = std::max<qsizetype>(limit_, acceptedSize);
   qsizetype size = measure_(input);
@@ -105,7 +99,10 @@ QValidator::State Cp1251Validator::validate(QString& input, int& pos) const {
   int at = pos;
   for (qsizetype removed = 0; size > room; ++removed) {
     if (removed + 1 >= inserted || at <= 0) return Invalid;
-    cut.remove(--at, 1);
+    // A character beyond the Basic Multilingual Plane goes whole.
+    const qsizetype units = at >= 2 && cut[at - 1].isLowSurrogate() && cut[at - 2].isHighSurrogate() ? 2 : 1;
+    at -= static_cast<int>(units);
+    cut.remove(at, units);
     size = measure_(cut);
   }
   input = cut;
@@ -113,15 +110,8 @@ QValidator::State Cp1251Validator::validate(QString& input, int& pos) const {
   return Acceptable;
 }
 
-void ConnectRefusalMessage(Cp1251Validator* validator, Workspace& ws) {
-  // The message waits until the key has been handled: no dialog inside a validation.
-  QObject::connect(
-      validator, &Cp1251Validator::refused, validator,
-      [&ws](uint codePoint) {
-        const QString code = QString::number(codePoint, 16).toUpper().rightJustified(4, '0');
-        ws.host->message(W("Символ U+") + code.toStdString() + W(" не вводится: его нет в кодировке Windows-1251,") +
-                             "\r\n" + W("и файл перевода не сможет его сохранить."),
-                         Buttons::Ok, Icon::Exclamation);
-      },
-      Qt::QueuedConnection);
+qsizetype CharCount(const QString& text) {
+  qsizetype n = 0;
+  for (QChar ch : text) n += !ch.isLowSurrogate();
+  return n;
 }

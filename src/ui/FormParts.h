@@ -24,32 +24,28 @@ void CloseOnEscape(QWidget* window);
 // layout's own minimum, and high enough for its wrapped labels at that width.
 void KeepCaptionVisible(QWidget* window);
 
-// Keeps out of a text field what the translation files cannot carry (characters that
-// Windows-1251 lacks) and, when given a limit, typing and pasting past that many
-// characters. Text written by the program itself is never cut.
-class Cp1251Validator : public QValidator {
+// Characters, not UTF-16 units: a character beyond the Basic Multilingual Plane is one.
+qsizetype CharCount(const QString& text);
+
+// Keeps out of a text field, when given a limit, typing and pasting past that many
+// characters. Any character is typed; text written by the program itself is never cut.
+class LimitValidator : public QValidator {
   Q_OBJECT
  public:
-  explicit Cp1251Validator(QLineEdit* field);
+  explicit LimitValidator(QLineEdit* field);
   void setLimit(int limit) { limit_ = limit; }  // 0: no limit
   // How the limit measures a text: characters unless told otherwise (an extended table
   // counts the bytes the text encodes to).
   void setMeasure(std::function<qsizetype(const QString&)> measure) { measure_ = std::move(measure); }
   int limit() const { return limit_; }
-  // Writes the field's text from code: not limited, and not refused.
+  // Writes the field's text from code: not limited.
   void writeText(const QString& text);
   State validate(QString& input, int& pos) const override;
-
- signals:
-  void refused(uint codePoint) const;
 
  private:
   QLineEdit* field_;
   QString accepted_;  // the text before the edit being validated
   int limit_ = 0;
   bool writing_ = false;
-  std::function<qsizetype(const QString&)> measure_ = [](const QString& text) { return text.size(); };
+  std::function<qsizetype(const QString&)> measure_ = [](const QString& text) { return CharCount(text); };
 };
-
-// Tells the user that a character cannot be typed, through the host.
-void ConnectRefusalMessage(Cp1251Validator* validator, Workspace& ws);

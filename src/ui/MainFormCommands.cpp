@@ -168,6 +168,11 @@ MenuHandler Toggle(Field option, const char* on = "YES", const char* off = "NO")
   };
 }
 
+// One value of a setting with several, its item checked while the setting holds it.
+MenuHandler Choose(Field option, const char* value) {
+  return [=](MainForm& form, const Text&) { form.workspace().*option = value; };
+}
+
 // A patch that is only its "PATCH" header holds nothing worth a file.
 void GenerateAndSaveIps(Workspace& ws) {
   GenerateIpsFromPerevod(ws);
@@ -314,6 +319,17 @@ std::vector<MenuEntry> MainMenuEntries() {
       {1, "menuUseHEXaddr", "Делать HEX адреса", Toggle(&Workspace::UseHEXaddr), &Workspace::UseHEXaddr},
       {1, "menuTextFilesUTF8", "Сохранять текстовые файлы в UTF-8",
        Toggle(&Workspace::TextFilesEncoding, "UTF-8", "WINDOWS-1251"), &Workspace::TextFilesEncoding, true, "UTF-8"},
+      {1, "menuTextFilesReadEncoding", "Кодировка читаемых текстовых файлов", {}},
+      {2, "menuReadEncodingAuto", "AUTO", Choose(&Workspace::TextFilesReadEncoding, "AUTO"),
+       &Workspace::TextFilesReadEncoding, true, "AUTO"},
+      {2, "menuReadEncodingUtf8", "UTF-8", Choose(&Workspace::TextFilesReadEncoding, "UTF-8"),
+       &Workspace::TextFilesReadEncoding, true, "UTF-8"},
+      {2, "menuReadEncoding1251", "WINDOWS-1251", Choose(&Workspace::TextFilesReadEncoding, "WINDOWS-1251"),
+       &Workspace::TextFilesReadEncoding, true, "WINDOWS-1251"},
+      {2, "menuReadEncodingShiftJis", "SHIFT-JIS", Choose(&Workspace::TextFilesReadEncoding, "SHIFT-JIS"),
+       &Workspace::TextFilesReadEncoding, true, "SHIFT-JIS"},
+      {2, "menuReadEncodingEucJp", "EUC-JP", Choose(&Workspace::TextFilesReadEncoding, "EUC-JP"),
+       &Workspace::TextFilesReadEncoding, true, "EUC-JP"},
       // The mode is read when a table loads: a loaded table is loaded again in the new one.
       {1, "menuExtendedTables", "Расширенные таблицы (многобайтные коды, DTE/MTE)",
        [](MainForm& form, const Text&) {

@@ -1,19 +1,12 @@
 #include "ui/QtText.h"
 
+#include <QStringView>
+
 QString toQString(const Text& text) {
-  QString out;
-  out.reserve(static_cast<qsizetype>(text.size()));
-  for (char c : text) out.append(QChar(static_cast<char16_t>(cp1251::Decode(static_cast<unsigned char>(c)))));
-  return out;
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::optional<Text> fromQString(const QString& s) {
-  Text out;
-  out.reserve(static_cast<size_t>(s.size()));
-  for (QChar ch : s) {
-    auto byte = cp1251::Encode(ch.unicode());
-    if (!byte) return std::nullopt;
-    out += static_cast<char>(*byte);
-  }
-  return out;
+  if (!QStringView(s).isValidUtf16()) return std::nullopt;
+  return s.toUtf8().toStdString();
 }

@@ -53,12 +53,12 @@ std::optional<Text> TypedText(const QString& s) {
   return TextOfCellGlyphs(s.toStdU32String());
 }
 
-// Keeps a cell to one character of the code page.
+// Keeps a cell to one character, of any script.
 class CellValidator : public QValidator {
  public:
   using QValidator::QValidator;
   State validate(QString& input, int&) const override {
-    return input.size() <= 1 && TypedText(input) ? Acceptable : Invalid;
+    return input.toUcs4().size() <= 1 && TypedText(input) ? Acceptable : Invalid;
   }
 };
 
@@ -137,15 +137,9 @@ QFont FontOf(const char* family, QFont::StyleHint hint, double points, bool bold
   return font;
 }
 
-// Text of the code page with characters it lacks shown as "?": for the comments, where
-// a pasted foreign character must not cost the rest of the text.
+// The text of a field; one holding a lone surrogate, no character at all, reads as empty.
 Text LossyText(const QString& s) {
-  Text out;
-  for (QChar ch : s) {
-    const auto byte = cp1251::Encode(ch.unicode());
-    out += byte ? static_cast<char>(*byte) : '?';
-  }
-  return out;
+  return fromQString(s).value_or(Text());
 }
 
 Text CellText(const QLineEdit* cell) {
@@ -306,7 +300,7 @@ void TableEditForm::buildButtons() {
   addButton("btnChkENG", "Eng. Check", "Проверить наличие ВСЕЙ латиницы", QRect(), [this] { CheckEngLetters(ws_); });
   addButton("btnRUSchk", "Rus. Check", "Проверить наличие ВСЕЙ кириллицы", QRect(), [this] { CheckRusLetters(ws_); });
   addButton("btnClearAll", "Clear All", "Удалить все из таблицы", QRect(),
-            [this] { resetTo(Text(kTableCodes, '\0')); });
+            [this] { resetTo(Grid(kTableCodes, U'\0')); });
 
   addButton("btnFindBigEng", "? ENG", "Поискать коды ЗАГЛАВНЫХ  английских букв", QRect(),
             [this] { findCodes(static_cast<int>(CodeSearch::BigEng)); });
@@ -378,19 +372,20 @@ void TableEditForm::runButton(const std::function<void()>& click) {
   }
 }
 
-Text TableEditForm::gridText() const {
-  Text grid(kTableCodes, '\0');
+Grid TableEditForm::gridText() const {
+  Grid grid(kTableCodes, U'\0');
   for (int k = 0; k < kTableCodes; ++k) {
     const Text text = CellText(cell(k));
-    if (!text.empty()) grid[static_cast<size_t>(k)] = text[0];
+    size_t pos = 0;
+    if (!text.empty()) grid[static_cast<size_t>(k)] = utf8::Next(text, pos);
   }
   return grid;
 }
 
-void TableEditForm::setGrid(const Text& grid) {
+void TableEditForm::setGrid(const Grid& grid) {
   for (int k = 0; k < kTableCodes; ++k) {
-    const char c = grid[static_cast<size_t>(k)];
-    cell(k)->setText(c == '\0' ? QString() : cellGlyphs(Text(1, c)));
+    const char32_t c = grid[static_cast<size_t>(k)];
+    cell(k)->setText(c == 0 ? QString() : cellGlyphs(utf8::Of(c)));
   }
 }
 
@@ -452,7 +447,7 @@ void TableEditForm::ShowDumpPreview() {
   ws_.host->pumpEvents();
 }
 
-void TableEditForm::resetTo(const Text& grid) {
+void TableEditForm::resetTo(const Grid& grid) {
   TableEditPreviewBatch batch(*this);
   setGrid(grid);
   for (int k = 0; k < kTableCodes; ++k) DoHigh(k);
@@ -477,7 +472,7 @@ bool TableEditForm::dropOnCell(int code, const QString& text) {
   const auto carried = TypedText(text);
   if (!carried) return false;
   TableEditPreviewBatch batch(*this);
-  Text grid = gridText();
+  Grid grid = gridText();
   DropOnGrid(grid, code, *carried);
   setGrid(grid);
   PutChangesInTable();

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 
+#include "tools/TableEdit.h"
 #include "workspace/Workspace.h"
 
 class QCheckBox;
@@ -29,7 +30,7 @@ class TableEditForm : public QWidget {
 
   QLineEdit* cell(int code) const { return Text1_[static_cast<size_t>(code)]; }
   // The 256 cells as program text, NUL for an empty cell.
-  Text gridText() const;
+  Grid gridText() const;
   // What a drop of `text` on cell `code` does; false when the text cannot go into a cell.
   bool dropOnCell(int code, const QString& text);
 
@@ -50,7 +51,7 @@ class TableEditForm : public QWidget {
                          std::function<void()> click);
   void runButton(const std::function<void()>& click);
 
-  void setGrid(const Text& grid);
+  void setGrid(const Grid& grid);
   Text commentsText() const;
   void focusCell(int code);
   void startDrag(const QString& text, int width);
@@ -61,7 +62,7 @@ class TableEditForm : public QWidget {
   void Text1_KeyUp(int code, int key, Qt::KeyboardModifiers modifiers);
   void Text1_Click(int code);
   void EditTableComments_Change();
-  void resetTo(const Text& grid);
+  void resetTo(const Grid& grid);
   void findCodes(int search);
 
   // Cell changes preview one by one; inside a batch they wait for its end, so that
@@ -84,7 +85,7 @@ class TableEditForm : public QWidget {
   std::vector<QPushButton*> buttons_;
   QFont buttonFont_;
   // The table as the editor last read or wrote it, to tell a table loaded meanwhile.
-  Text tableSeen_;
+  Grid tableSeen_;
   QPoint pressAt_;
   int pressedCell_ = -1;
 };

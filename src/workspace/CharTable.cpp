@@ -55,7 +55,7 @@ void ParseEntry(Workspace& ws, ParsedTable& table, std::string_view line, size_t
   const Text codeText(line.substr(0, eq));
   const std::string_view chars = line.substr(eq + 1);
   const Text warn = W("Предупреждение: Код ");
-  if (chars.size() > 1)
+  if (utf8::Length(chars) > 1)
     AppendLog(ws, warn + codeText + W(" соответствует нескольким символам") + ExtendedHint(codeText));
   const std::uint64_t code = ReadHexPrefix(codeText);
   if (code > 255)
@@ -63,7 +63,7 @@ void ParseEntry(Workspace& ws, ParsedTable& table, std::string_view line, size_t
                                                  W(" таблицы вне диапазона 00..FF") + ExtendedHint(codeText));
   Text& entry = table.entries[code];
   if (!entry.empty()) AppendLog(ws, warn + codeText + W(" определен более чем один раз"));
-  entry = Text(chars.substr(0, 1));
+  entry = Text(utf8::Prefix(chars, 1));
 }
 
 struct ExtendedEntry {
@@ -101,22 +101,12 @@ ExtendedLine ParseExtendedLine(std::string_view line, size_t lineNumber) {
   return {std::move(e), {}};
 }
 
-// An entry with a character Windows-1251 lacks stands for its own bytes, so strings run
-// through it and come back unchanged.
-void KeepForeignEntry(Workspace& ws, ExtendedEntry& e, char32_t codePoint) {
-  e.entry.text = EscapesOf(e.entry.code);
-  AppendLog(ws, W("Предупреждение: Код ") + e.codeText + W(": символа ") + CodePointName(codePoint) +
-                    W(" нет в Windows-1251, запись читается как ") + e.entry.text);
-}
-
 // One byte, one character, no end or break: the cells of the one-byte table.
 bool FitsCell(const TableEntry& e) {
-  return e.code.size() == 1 && e.kind == EntryKind::Normal && e.text.size() == 1 && e.text[0] != '\0';
+  return e.code.size() == 1 && e.kind == EntryKind::Normal && utf8::Length(e.text) == 1 && e.text[0] != '\0';
 }
 
-void ApplyExtendedTableText(Workspace& ws, std::string_view data, std::span<const ForeignChar> foreignChars) {
-  std::map<size_t, char32_t> foreign;  // the first foreign character of each line
-  for (const ForeignChar& f : foreignChars) foreign.emplace(f.line, f.codePoint);
+void ApplyExtendedTableText(Workspace& ws, std::string_view data) {
   std::map<Text, ExtendedEntry> byCode;  // ordered as std::string compares: byte by byte, unsigned
   Text comments;
   Text firstUnreadable;
@@ -137,8 +127,6 @@ void ApplyExtendedTableText(Workspace& ws, std::string_view data, std::span<cons
       AppendLog(ws, W("Комментарий: ") + Text(line));
       continue;
     }
-    const auto f = foreign.find(lineNumber);
-    if (f != foreign.end() && !e->entry.text.empty()) KeepForeignEntry(ws, *e, f->second);
     const auto known = byCode.find(e->entry.code);
     if (known != byCode.end()) {
       AppendLog(ws, W("Предупреждение: Код ") + e->codeText + W(" определен более чем один раз"));
@@ -157,56 +145,57 @@ void ApplyExtendedTableText(Workspace& ws, std::string_view data, std::span<cons
     else
       rest.push_back(std::move(e.entry));
   }
-  Text lookup;
-  for (const Text& cell : cells) lookup += cell;
+  ws.CharTableLookup = LookupOf(cells);
   ws.CharTable = std::move(cells);
-  ws.CharTableLookup = std::move(lookup);
   ws.TableComments = std::move(comments);
   ws.TableEntries = std::move(rest);
   ws.TableExtended = true;
 }
 
-// A line holding a character Windows-1251 lacks: an entry for it would map its code
-// to "?", so the entry is left out; a comment keeps the "?". Either way the log says so.
-bool LeaveOutForeignLine(Workspace& ws, std::string_view line, size_t lineNumber, const ForeignChar& foreign) {
-  const Text where = W("Строка ") + Digits(static_cast<std::int64_t>(lineNumber)) + W(" таблицы");
-  const Text cp = CodePointName(foreign.codePoint);
-  if (line.find('=') == std::string_view::npos) {
-    AppendLog(ws, where + W(": символ ") + cp + W(" комментария заменен на \"?\""));
-    return false;
-  }
-  AppendLog(ws, where + W(" пропущена: символа ") + cp + W(" нет в Windows-1251"));
-  return true;
-}
-
 }  // namespace
 
-TableCodec::TableCodec(const Text& lookup) {
-  encode_.fill(-1);
+TableCodec::TableCodec(const std::u32string& lookup) {
+  direct_.fill(-1);
   for (int code = 255; code >= 0; --code) {
-    const char c = static_cast<size_t>(code) < lookup.size() ? lookup[static_cast<size_t>(code)] : '\0';
+    const char32_t c = static_cast<size_t>(code) < lookup.size() ? lookup[static_cast<size_t>(code)] : U'\0';
     decode_[static_cast<size_t>(code)] = c;
-    encode_[static_cast<unsigned char>(c)] = code;
+    Text text = utf8::Of(c);
+    length_[static_cast<size_t>(code)] = c == 0 ? 0 : static_cast<std::uint8_t>(text.size());
+    std::copy(text.begin(), text.end(), text_[static_cast<size_t>(code)].begin());
+    if (c < kDirect)
+      direct_[c] = static_cast<std::int16_t>(code);
+    else
+      others_[c] = static_cast<unsigned char>(code);
   }
 }
 
-void ApplyTableText(Workspace& ws, std::string_view data, std::span<const ForeignChar> foreign) {
+std::u32string LookupOf(const std::vector<Text>& cells) {
+  std::u32string lookup(256, U'\0');
+  for (size_t code = 0; code < cells.size() && code < 256; ++code) {
+    size_t pos = 0;
+    if (!cells[code].empty()) lookup[code] = utf8::Next(cells[code], pos);
+  }
+  return lookup;
+}
+
+std::vector<Text> CellsOf(const std::u32string& lookup) {
+  std::vector<Text> cells(256, Text(1, '\0'));
+  for (size_t code = 0; code < lookup.size() && code < 256; ++code)
+    if (lookup[code] != 0) cells[code] = utf8::Of(lookup[code]);
+  return cells;
+}
+
+void ApplyTableText(Workspace& ws, std::string_view data) {
   if (ws.ExtendedTables == "YES") {
-    ApplyExtendedTableText(ws, data, foreign);
+    ApplyExtendedTableText(ws, data);
     return;
   }
   // The table is built aside and takes over only when the whole file is good, so a bad
   // line never leaves half of a new table over the old one.
   ParsedTable table;
   size_t lineNumber = 0;
-  auto nextForeign = foreign.begin();
   for (std::string_view line : SplitAnyLineEnd(data)) {
     ++lineNumber;
-    if (nextForeign != foreign.end() && nextForeign->line == lineNumber) {
-      const bool leftOut = LeaveOutForeignLine(ws, line, lineNumber, *nextForeign);
-      while (nextForeign != foreign.end() && nextForeign->line == lineNumber) ++nextForeign;
-      if (leftOut) continue;
-    }
     if (line.find('=') == std::string_view::npos) {
       table.comments.append(line).append("\r\n");
       AppendLog(ws, W("Комментарий: ") + Text(line));
@@ -214,14 +203,10 @@ void ApplyTableText(Workspace& ws, std::string_view data, std::span<const Foreig
       ParseEntry(ws, table, line, lineNumber);
     }
   }
-  Text lookup;
-  lookup.reserve(256);
-  for (auto& entry : table.entries) {
+  for (auto& entry : table.entries)
     if (entry.empty()) entry = Text(1, '\0');
-    lookup += entry;
-  }
+  ws.CharTableLookup = LookupOf(table.entries);
   ws.CharTable = std::move(table.entries);
-  ws.CharTableLookup = std::move(lookup);
   ws.TableComments = std::move(table.comments);
   ws.TableEntries.clear();
   ws.TableExtended = false;
@@ -230,8 +215,8 @@ void ApplyTableText(Workspace& ws, std::string_view data, std::span<const Foreig
 void LoadTable(Workspace& ws) {
   if (!CheckFileExists(ws, ws.TableFileName, W("Файл таблицы"))) return;
   try {
-    const DecodedTextFile file = ReadTextFile(ws.TableFileName);
-    ApplyTableText(ws, file.text, file.foreign);
+    const DecodedTextFile file = ReadTextFile(ws, ws.TableFileName);
+    ApplyTableText(ws, file.text);
     AppendLog(ws, W("Загрузили таблицу :") + ws.TableFileName + Utf8Mark(file));
     HintUtf8Saves(ws, ws.TableFileName, file);
     ws.TableLoaded = true;

@@ -1,6 +1,8 @@
 #include "workspace/Cp1251.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace cp1251 {
 namespace {
@@ -47,49 +49,6 @@ const CaseMaps& Maps() {
 
 }  // namespace
 
-// Reads one UTF-8 sequence at pos; nothing when it is malformed.
-std::optional<char32_t> NextUtf8(std::string_view s, size_t& pos) {
-  const auto b0 = static_cast<unsigned char>(s[pos]);
-  size_t extra = 0;
-  char32_t cp = b0;
-  if (b0 >= 0x80) {
-    if ((b0 >> 5) == 0x6) extra = 1, cp = b0 & 0x1F;
-    else if ((b0 >> 4) == 0xE) extra = 2, cp = b0 & 0x0F;
-    else if ((b0 >> 3) == 0x1E) extra = 3, cp = b0 & 0x07;
-    else return std::nullopt;
-  }
-  if (s.size() - pos <= extra) return std::nullopt;
-  for (size_t i = 1; i <= extra; ++i) {
-    const auto b = static_cast<unsigned char>(s[pos + i]);
-    if ((b & 0xC0) != 0x80) return std::nullopt;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  // A longer form than the character needs is no UTF-8: it would smuggle in a line end
-  // or an ASCII character past every check made on the bytes.
-  static constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kShortest[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-  pos += 1 + extra;
-  return cp;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 char32_t Decode(unsigned char byte) {
   if (byte < 0x80) return byte;
   if (byte >= 0xC0) return 0x0410 + (byte - 0xC0);
@@ -104,59 +63,96 @@ std::optional<unsigned char> Encode(char32_t cp) {
   return std::nullopt;
 }
 
-std::string ToUtf8(std::string_view text) {
+namespace {
+
+// The UTF-8 of each byte, at most three bytes, and its length.
+struct ByteTexts {
+  std::array<std::array<char, 4>, 256> text{};
+  std::array<unsigned char, 256> length{};
+  ByteTexts() {
+    for (int b = 0; b < 256; ++b) {
+      std::string s;
+      utf8::Append(s, Decode(static_cast<unsigned char>(b)));
+      length[static_cast<size_t>(b)] = static_cast<unsigned char>(s.size());
+      std::copy(s.begin(), s.end(), text[static_cast<size_t>(b)].begin());
+    }
+  }
+};
+
+const ByteTexts& Texts() {
+  static const ByteTexts texts;
+  return texts;
+}
+
+// The code page's byte for each code point below U+0800 (the two-byte UTF-8 range that
+// holds the Cyrillic letters), -1 for none.
+const std::array<short, 0x800>& TwoByteCodes() {
+  static const std::array<short, 0x800> codes = [] {
+    std::array<short, 0x800> table{};
+    table.fill(-1);
+    for (int byte = 255; byte >= 0; --byte) {
+      const char32_t cp = Decode(static_cast<unsigned char>(byte));
+      if (cp < table.size()) table[cp] = static_cast<short>(byte);
+    }
+    return table;
+  }();
+  return codes;
+}
+
+}  // namespace
+
+std::string ToUtf8(std::string_view bytes) {
+  const ByteTexts& t = Texts();
   std::string out;
-  out.reserve(text.size() * 2);
-  for (char c : text) AppendUtf8(out, Decode(static_cast<unsigned char>(c)));
+  out.resize(bytes.size() * 3);
+  char* o = out.data();
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      *o++ = c;
+      continue;
+    }
+    std::memcpy(o, t.text[b].data(), 4);
+    o += t.length[b];
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
 
-std::optional<Text> FromUtf8(std::string_view utf8) {
-  Text out;
+std::optional<std::string> FromUtf8(std::string_view utf8) {
+  std::string out;
   out.reserve(utf8.size());
+  const auto& two = TwoByteCodes();
   for (size_t pos = 0; pos < utf8.size();) {
-    auto cp = NextUtf8(utf8, pos);
+    const auto b = static_cast<unsigned char>(utf8[pos]);
+    if (b < 0x80) {
+      out += static_cast<char>(b);
+      ++pos;
+      continue;
+    }
+    auto cp = utf8::NextStrict(utf8, pos);
     if (!cp) return std::nullopt;
-    auto byte = Encode(*cp);
-    if (!byte) return std::nullopt;
-    out += static_cast<char>(*byte);
+    const int byte = *cp < two.size() ? two[*cp] : Encode(*cp) ? *Encode(*cp) : -1;
+    if (byte < 0) return std::nullopt;
+    out += static_cast<char>(byte);
   }
   return out;
+}
+
+bool Fits(std::string_view utf8) {
+  const auto& two = TwoByteCodes();
+  for (size_t pos = 0; pos < utf8.size();) {
+    if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+      ++pos;
+      continue;
+    }
+    auto cp = utf8::NextStrict(utf8, pos);
+    if (!cp || (*cp < two.size() ? two[*cp] < 0 : !Encode(*cp))) return false;
+  }
+  return true;
 }
 
 unsigned char ToUpper(unsigned char c) { return Maps().upper[c]; }
 unsigned char ToLower(unsigned char c) { return Maps().lower[c]; }
 
-Text Upper(std::string_view text) {
-  Text out(text);
-  for (auto& c : out) c = static_cast<char>(ToUpper(static_cast<unsigned char>(c)));
-  return out;
-}
-
-Text Lower(std::string_view text) {
-  Text out(text);
-  for (auto& c : out) c = static_cast<char>(ToLower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (ToUpper(static_cast<unsigned char>(a[i])) != ToUpper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 }  // namespace cp1251
-
-Text W(std::string_view utf8) {
-  Text out;
-  out.reserve(utf8.size());
-  for (size_t pos = 0; pos < utf8.size();) {
-    auto cp = cp1251::NextUtf8(utf8, pos);
-    if (!cp) ++pos;
-    auto byte = cp ? cp1251::Encode(*cp) : std::nullopt;
-    out += byte ? static_cast<char>(*byte) : '?';
-  }
-  return out;
-}

@@ -1,12 +1,11 @@
 #pragma once
-// Windows-1251 is the program's only text encoding; every conversion to and from
-// Unicode (file-system paths, the toolkit, the source's literals, the console)
-// goes through this one table.
+// Windows-1251, the encoding of the translators' files: read into the program's UTF-8
+// text at the file's edge and written back whenever every character fits.
 #include <optional>
 #include <string>
 #include <string_view>
 
-using Text = std::string;  // Windows-1251 bytes
+#include "workspace/Utf8.h"
 
 namespace cp1251 {
 
@@ -17,23 +16,29 @@ char32_t Decode(unsigned char byte);
 std::optional<unsigned char> Encode(char32_t cp);
 
 // Reads one UTF-8 sequence at pos and moves past it; nothing (pos unmoved) when malformed.
-std::optional<char32_t> NextUtf8(std::string_view utf8, size_t& pos);
+inline std::optional<char32_t> NextUtf8(std::string_view utf8, size_t& pos) {
+  return utf8::NextStrict(utf8, pos);
+}
+inline void AppendUtf8(std::string& out, char32_t cp) {
+  utf8::Append(out, cp);
+}
 
-void AppendUtf8(std::string& out, char32_t cp);
-std::string ToUtf8(std::string_view text);
-// Nothing when the UTF-8 is malformed or holds a character the code page lacks.
-std::optional<Text> FromUtf8(std::string_view utf8);
+// Windows-1251 bytes as UTF-8 text.
+std::string ToUtf8(std::string_view bytes);
+// The Windows-1251 bytes of a text; nothing when the UTF-8 is malformed or holds a
+// character the code page lacks.
+std::optional<std::string> FromUtf8(std::string_view utf8);
+// True when FromUtf8 would give bytes.
+bool Fits(std::string_view utf8);
 
-// Latin and Cyrillic case mapping (Russian, Ukrainian, Belarusian, Serbian and
-// Macedonian letters); every other byte maps to itself.
+// The case mapping of the code page's letters (Latin, and the Russian, Ukrainian,
+// Belarusian, Serbian and Macedonian Cyrillic); every other byte maps to itself.
 unsigned char ToUpper(unsigned char c);
 unsigned char ToLower(unsigned char c);
-Text Upper(std::string_view text);
-Text Lower(std::string_view text);
-bool EqualNoCase(std::string_view a, std::string_view b);
 
 }  // namespace cp1251
 
-// A Russian literal of the source (UTF-8) as program text. Literals are ours, so a
-// character outside the code page is a programming error and shows as "?".
-Text W(std::string_view utf8);
+// A literal of the source (UTF-8) as program text: the same bytes.
+inline Text W(std::string_view utf8) {
+  return Text(utf8);
+}

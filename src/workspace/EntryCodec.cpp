@@ -12,8 +12,20 @@ const char kHexDigits[] = "0123456789ABCDEF";
 // Characters as the extraction counts them: an escape is one.
 int CharCount(std::string_view text) {
   int count = 0;
-  for (size_t i = 0; i < text.size(); ++count) i += EscapeAt(text, i) ? 5 : 1;
+  for (size_t i = 0; i < text.size(); ++count) {
+    if (EscapeAt(text, i))
+      i += 5;
+    else
+      utf8::Next(text, i);
+  }
   return count;
+}
+
+// The bytes of the UTF-8 character that starts at text[i].
+size_t CharBytes(std::string_view text, size_t i) {
+  size_t end = i;
+  utf8::Next(text, end);
+  return end - i;
 }
 
 // The cheaper of two codes for one text: fewer bytes, then the lower code.
@@ -29,25 +41,32 @@ Text EscapesOf(std::string_view bytes) {
   return out;
 }
 
+unsigned char UnknownCharByte(char32_t c) {
+  return cp1251::Encode(c).value_or('?');
+}
+
 EntryCodec::EntryCodec(const Workspace& ws) : EntryCodec(ws.CharTableLookup, ws.TableEntries) {}
 
-EntryCodec::EntryCodec(const Text& lookup, const std::vector<TableEntry>& entries) {
+EntryCodec::EntryCodec(const std::u32string& lookup, const std::vector<TableEntry>& entries, bool windows1251) {
+  const auto form = [windows1251](Text text) {
+    return windows1251 ? cp1251::FromUtf8(text).value_or(text) : text;
+  };
   byteNodes_.push_back({});
   byteNodes_[0].entry.fill(0);
   byteNodes_[0].child.fill(0);
   textNodes_.push_back({});
   std::array<bool, 256> inGrid{};
   for (size_t code = 0; code < 256 && code < lookup.size(); ++code) {
-    if (lookup[code] == '\0') continue;
+    if (lookup[code] == 0) continue;
     inGrid[code] = true;
-    add({Text(1, static_cast<char>(code)), Text(1, lookup[code]), 1, false});
+    add({Text(1, static_cast<char>(code)), form(utf8::Of(lookup[code])), 1, false});
   }
   for (const TableEntry& e : entries) {
     if (e.code.empty() || e.code.size() > kMaxCodeBytes) continue;
     if (e.code.size() == 1 && inGrid[static_cast<unsigned char>(e.code[0])]) continue;
     Text text = e.text.empty() ? EscapesOf(e.code) : e.text;
     const int chars = CharCount(text);
-    add({e.code, std::move(text), chars, e.kind == EntryKind::End});
+    add({e.code, form(std::move(text)), chars, e.kind == EntryKind::End});
   }
 }
 
@@ -114,10 +133,15 @@ EntryCodec::Encoded EntryCodec::encode(std::string_view text) const {
   const auto cost = [&](size_t i) -> std::uint32_t& { return costs[i % ring]; };
   std::vector<std::int32_t> item(n, kUnknown);
   const auto length = [&](size_t i) -> size_t {
-    return item[i] >= 0 ? items_[static_cast<size_t>(item[i])].text.size() : item[i] == kEscape ? 5 : 1;
+    return item[i] >= 0 ? items_[static_cast<size_t>(item[i])].text.size() : item[i] == kEscape ? 5 : CharBytes(text, i);
   };
   cost(n) = 0;
   for (size_t i = n; i-- > 0;) {
+    // Only whole characters are pieces: no entry text and no escape ends inside one.
+    if (utf8::IsContinuation(text[i])) {
+      cost(i) = kNone / 2;
+      continue;
+    }
     if (EscapeAt(text, i)) {
       cost(i) = 1 + cost(i + 5);
       item[i] = kEscape;
@@ -136,7 +160,7 @@ EntryCodec::Encoded EntryCodec::encode(std::string_view text) const {
         item[i] = it;
       }
     }
-    cost(i) = best == kNone ? 1 + cost(i + 1) : best;
+    cost(i) = best == kNone ? 1 + cost(i + CharBytes(text, i)) : best;
   }
   Encoded out;
   out.bytes.reserve(n == 0 ? 0 : cost(0));
@@ -147,7 +171,8 @@ EntryCodec::Encoded EntryCodec::encode(std::string_view text) const {
       out.bytes += static_cast<char>(*EscapeAt(text, i));
     } else {
       out.unknown.push_back(out.bytes.size());
-      out.bytes += text[i];
+      size_t at = i;
+      out.bytes += static_cast<char>(UnknownCharByte(utf8::Next(text, at)));
     }
   }
   return out;

@@ -17,7 +17,9 @@ class EntryCodec {
   // entries the grid cannot hold from TableEntries. A grid cell that has a character
   // hides an entry of the same one-byte code.
   explicit EntryCodec(const Workspace& ws);
-  EntryCodec(const Text& lookup, const std::vector<TableEntry>& entries);
+  // With `windows1251` every text decodes to its Windows-1251 bytes instead of UTF-8 (for
+  // a report written in that encoding; every text must fit). Counts stay in characters.
+  EntryCodec(const std::u32string& lookup, const std::vector<TableEntry>& entries, bool windows1251 = false);
 
   static constexpr size_t kMaxCodeBytes = 8;
 
@@ -50,8 +52,8 @@ class EntryCodec {
   void appendString(std::string_view bytes, size_t start, size_t end, Out& out) const;
 
   // The fewest bytes that give `text` (escapes as typed, each its single byte). Where
-  // no entry's text matches, the character is unknown: its own byte goes into `bytes`
-  // and its index into `unknown`.
+  // no entry's text matches, the character is unknown: its byte (UnknownCharByte) goes
+  // into `bytes` and its index into `unknown`.
   struct Encoded {
     Text bytes;
     std::vector<size_t> unknown;
@@ -144,6 +146,10 @@ void EntryCodec::appendString(std::string_view bytes, size_t start, size_t end, 
     at += m.length;
   }
 }
+
+// The byte insertion writes for a character the table cannot encode: its Windows-1251
+// byte, as always, or "?" for a character that code page lacks.
+unsigned char UnknownCharByte(char32_t c);
 
 // The escape of every byte of `bytes`, "<$FF>" style.
 Text EscapesOf(std::string_view bytes);

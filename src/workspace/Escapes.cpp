@@ -29,7 +29,7 @@ Text DecodeEscapes(const Text& text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     if (const auto byte = EscapeAt(text, i)) {
-      out += static_cast<char>(*byte);
+      utf8::Append(out, cp1251::Decode(*byte));
       i += 5;
     } else {
       out += text[i++];

@@ -3,7 +3,8 @@
 
 #include "workspace/Cp1251.h"
 
-// Replaces every "<$hh>" by the byte hh. The two characters are read leniently as hex
+// Replaces every "<$hh>" by the character of byte hh in Windows-1251, the encoding the
+// escapes have always been written in. The two characters are read leniently as hex
 // (reading stops at a non-digit, none gives 0) because translators type them by hand.
 Text DecodeEscapes(const Text& text);
 

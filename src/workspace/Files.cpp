@@ -222,21 +222,19 @@ void SyncFolderOf(const std::string& path) {
 }  // namespace
 
 std::filesystem::path NativePath(const Text& name) {
-  return std::filesystem::path(cp1251::ToUtf8(name));
+  return std::filesystem::path(name);
 }
 
 Text FromNativePath(const std::filesystem::path& path) {
-  // A name that the code page cannot carry keeps what it can; the file dialogs refuse such names.
-  return W(path.string());
+  // A name that is no UTF-8 keeps its bytes: the file it names must stay reachable.
+  return path.string();
 }
 
 Text CurrentDirectory() {
   std::error_code ec;
   auto cwd = std::filesystem::current_path(ec);
   if (ec) return Text(".");
-  // A folder whose name the code page cannot hold has no name of ours: relative names,
-  // which the system resolves in the real folder, must then stay relative.
-  return cp1251::FromUtf8(cwd.string()).value_or(Text());
+  return cwd.string();
 }
 
 Text JoinPath(const Text& dir, const Text& name) {

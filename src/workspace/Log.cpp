@@ -72,7 +72,9 @@ void SaveLogFile(Workspace& ws) {
                 t.tm_hour, t.tm_min, t.tm_sec);
   const Text block = "\r\n-------------" + Text(stamp) + "-------------\r\n" + ws.LogText;
   try {
-    AppendFileAtomically(ws.DoSaveLogsInFile, TextFileBytes(ws, block));
+    // Block by block: a block holding a character Windows-1251 lacks goes in as UTF-8
+    // without a word, since a word about the log would go into the log itself.
+    AppendFileAtomically(ws.DoSaveLogsInFile, WritesUtf8(ws) ? block : cp1251::FromUtf8(block).value_or(block));
   } catch (...) {
     LogOperationError(ws);
   }

@@ -32,7 +32,7 @@ std::optional<FileKind> FileKindOfName(const Text& path) {
   const size_t dot = path.rfind('.');
   const size_t slash = path.find_last_of("/\\");
   if (dot == Text::npos || (slash != Text::npos && dot < slash)) return std::nullopt;
-  const Text ext = cp1251::Lower(path.substr(dot + 1));
+  const Text ext = utf8::Lower(path.substr(dot + 1));
   if (ext == "gb" || ext == "gbc" || ext == "gba") return FileKind::Rom;
   if (ext == "tbl") return FileKind::Table;
   if (ext == "txt") return FileKind::Perevod;

@@ -135,8 +135,7 @@ void LoadPerevod(Workspace& ws) {
     return;
   }
   try {
-    const DecodedTextFile file = ReadTextFile(ws.PerevodFileName);
-    if (RefuseForeignChars(ws, ws.PerevodFileName, file)) return;
+    const DecodedTextFile file = ReadTextFile(ws, ws.PerevodFileName);
     ws.PerevodArray = SplitPerevodText(file.text);
     ws.PerevodLoaded = true;
     ws.PerevodChanged = false;
@@ -164,7 +163,7 @@ void SavePerevod(Workspace& ws) {
     return;
   }
   try {
-    SaveReplacing(ws, ws.PerevodFileName, TextFileBytes(ws, JoinPerevodLines(ws.PerevodArray)));
+    SaveReplacing(ws, ws.PerevodFileName, TextFileBytes(ws, ws.PerevodFileName, JoinPerevodLines(ws.PerevodArray)));
     AppendLog(ws, W("Файл перевода сохранен в файл: ") + ws.PerevodFileName);
     ws.PerevodChanged = false;
   } catch (...) {

@@ -15,7 +15,7 @@ namespace {
 using K = SettingKind;
 using WS = Workspace;
 
-const std::array<SettingDef, 47> kDefs = {{
+const std::array<SettingDef, 48> kDefs = {{
     {"InputRomFileName", K::Path, " 'имя и путь к входному рому", &WS::InputRomFileName},
     {"OutputRomFileName", K::Path, " 'имя и путь к выходному рому", &WS::OutputRomFileName},
     {"IPSFileName", K::Path, " 'имя и путь ко входному IPS", &WS::IPSFileName},
@@ -77,6 +77,9 @@ const std::array<SettingDef, 47> kDefs = {{
      " 'выравнивание поинтеров GBA: 1 - любое смещение, 4 - только кратное 4", &WS::GbaPointerAlignment},
     {"GbPointerTables", K::TrimmedText, " 'таблицы поинтеров GB: начало-конец[:банк] через точку с запятой",
      &WS::GbPointerTables},
+    {"TextFilesReadEncoding", K::ReadEncodingUnlessOther,
+     " 'как читать текстовые файлы не в UTF-8: AUTO, UTF-8, WINDOWS-1251, SHIFT-JIS или EUC-JP",
+     &WS::TextFilesReadEncoding},
     {"RecentFiles1", K::Path, " 'недавний файл (вид|имя и путь), самый новый", &WS::RecentFiles1},
     {"RecentFiles2", K::Path, " 'недавний файл", &WS::RecentFiles2},
     {"RecentFiles3", K::Path, " 'недавний файл", &WS::RecentFiles3},
@@ -111,12 +114,18 @@ void Store(Workspace& ws, const SettingDef& def, const Text& raw) {
     case K::Path:
     case K::PlainText: ws.*def.text = raw; break;
     case K::TrimmedText: ws.*def.text = TrimSpaces(raw); break;
-    case K::TrimmedUpper: ws.*def.text = cp1251::Upper(TrimSpaces(raw)); break;
+    case K::TrimmedUpper: ws.*def.text = utf8::Upper(TrimSpaces(raw)); break;
     case K::Integer: ws.*def.number = ReadDecimal(raw); break;
-    case K::YesUnlessNo: ws.*def.text = cp1251::Upper(TrimSpaces(raw)) == "NO" ? "NO" : "YES"; break;
-    case K::UntrimmedYesUnlessNo: ws.*def.text = cp1251::Upper(raw) == "NO" ? "NO" : "YES"; break;
-    case K::NoUnlessYes: ws.*def.text = cp1251::Upper(TrimSpaces(raw)) == "YES" ? "YES" : "NO"; break;
-    case K::Utf8UnlessOther: ws.*def.text = cp1251::Upper(TrimSpaces(raw)) == "UTF-8" ? "UTF-8" : "WINDOWS-1251"; break;
+    case K::YesUnlessNo: ws.*def.text = utf8::Upper(TrimSpaces(raw)) == "NO" ? "NO" : "YES"; break;
+    case K::UntrimmedYesUnlessNo: ws.*def.text = utf8::Upper(raw) == "NO" ? "NO" : "YES"; break;
+    case K::NoUnlessYes: ws.*def.text = utf8::Upper(TrimSpaces(raw)) == "YES" ? "YES" : "NO"; break;
+    case K::Utf8UnlessOther: ws.*def.text = utf8::Upper(TrimSpaces(raw)) == "UTF-8" ? "UTF-8" : "WINDOWS-1251"; break;
+    case K::ReadEncodingUnlessOther: {
+      const Text v = utf8::Upper(TrimSpaces(raw));
+      const bool known = v == "UTF-8" || v == "WINDOWS-1251" || v == "SHIFT-JIS" || v == "EUC-JP";
+      ws.*def.text = known ? v : "AUTO";
+      break;
+    }
     case K::FourUnlessOther: ws.*def.text = TrimSpaces(raw) == "4" ? "4" : "1"; break;
   }
 }
@@ -125,27 +134,6 @@ void ApplyDefaultOf(Workspace& ws, const SettingDef& def) {
   if (def.text == &WS::EmulatorCommand && ws.EmulatorCommand.empty()) ws.EmulatorCommand = kDefaultEmulatorCommand;
   if (def.number == &WS::NumberOfTextChars && ws.NumberOfTextChars < 1) ws.NumberOfTextChars = 2;
   if (def.number == &WS::magicIterator && ws.magicIterator == 0) ws.magicIterator = 100;
-}
-
-// The exit rewrites the settings file from the defaults the program ran on; a file
-// refused for its characters holds the user's own values, so it is kept under its
-// backup name first.
-void KeepRefusedSettingsFile(Workspace& ws) {
-  // The backup name may hold the backup a save of the project's ROM or translation made
-  // ("proj.ini", "proj.gb" and "proj.txt" share "proj.bak"): the copy takes a free name.
-  Text backup = BackupName(ws.SettingsFilePath);
-  const auto dot = backup.rfind('.');
-  for (int counter = 2; PathExists(backup); ++counter)
-    backup = BackupName(ws.SettingsFilePath).insert(dot, "-" + Digits(counter));
-  try {
-    AtomicFileWriter file(backup);
-    file.neverReplace();
-    file.write(ReadWholeFile(ws.SettingsFilePath));
-    file.commit(true);
-    AppendLog(ws, W("Файл параметров сохранен как ") + backup);
-  } catch (...) {
-    LogOperationError(ws);
-  }
 }
 
 }  // namespace
@@ -185,17 +173,13 @@ void ReadSettings(Workspace& ws) {
   DecodedTextFile file;
   try {
     if (FileExists(ws.SettingsFilePath))
-      file = ReadTextFile(ws.SettingsFilePath);
+      file = DecodeTextFile(ReadWholeFile(ws.SettingsFilePath));
     else
       WriteFileAtomically(ws.SettingsFilePath, Text());
   } catch (...) {
     // An unreadable or uncreatable settings file must not stop the start: the program
     // runs on its defaults and says why.
     LogOperationError(ws);
-  }
-  if (RefuseForeignChars(ws, ws.SettingsFilePath, file)) {
-    KeepRefusedSettingsFile(ws);
-    return;
   }
   ApplySettingsText(ws, file.text);
   HintUtf8Saves(ws, ws.SettingsFilePath, file);

@@ -16,6 +16,7 @@ enum class SettingKind {
   NoUnlessYes,
   Utf8UnlessOther,  // "UTF-8" after trimming and upper-casing, else "WINDOWS-1251"
   FourUnlessOther,  // "4" after trimming, else "1"
+  ReadEncodingUnlessOther,  // one of the read encodings after trimming and upper-casing, else "AUTO"
 };
 
 struct SettingDef {

@@ -1,10 +1,14 @@
 #include "workspace/TextFile.h"
 
+#include <errno.h>
+#include <iconv.h>
+#include <uchardet/uchardet.h>
+
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "workspace/Files.h"
 #include "workspace/Log.h"
@@ -12,18 +16,6 @@
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
-// Moves past one well-formed sequence of two or more bytes; false when malformed. The
-// two-byte form of Cyrillic text is checked here without the general reader.
-bool SkipMultiByte(std::string_view bytes, size_t& pos) {
-  const auto lead = static_cast<unsigned char>(bytes[pos]);
-  if (lead >= 0xC2 && lead <= 0xDF && pos + 1 < bytes.size() &&
-      (static_cast<unsigned char>(bytes[pos + 1]) & 0xC0) == 0x80) {
-    pos += 2;
-    return true;
-  }
-  return cp1251::NextUtf8(bytes, pos).has_value();
-}
 
 // The next byte above 0x7F from pos, eight bytes at a time: most of a translation is
 // addresses and spaces.
@@ -36,6 +28,18 @@ size_t NextHighByte(std::string_view bytes, size_t pos) {
   return pos;
 }
 
+// Moves past one well-formed sequence of two or more bytes; false when malformed. The
+// two-byte form of Cyrillic text is checked here without the general reader.
+bool SkipMultiByte(std::string_view bytes, size_t& pos) {
+  const auto lead = static_cast<unsigned char>(bytes[pos]);
+  if (lead >= 0xC2 && lead <= 0xDF && pos + 1 < bytes.size() &&
+      (static_cast<unsigned char>(bytes[pos + 1]) & 0xC0) == 0x80) {
+    pos += 2;
+    return true;
+  }
+  return utf8::NextStrict(bytes, pos).has_value();
+}
+
 bool IsMultiByteUtf8(std::string_view bytes) {
   bool multiByte = false;
   for (size_t pos = 0; (pos = NextHighByte(bytes, pos)) < bytes.size();) {
@@ -43,31 +47,6 @@ bool IsMultiByteUtf8(std::string_view bytes) {
     multiByte = true;
   }
   return multiByte;
-}
-
-// Appends one line end for a CR, an LF or a CR LF at pos and moves past it; false when
-// pos holds none.
-bool TakeLineEnd(std::string_view bytes, size_t& pos, Text& out) {
-  if (bytes[pos] == '\n') {
-    ++pos;
-  } else if (bytes[pos] == '\r') {
-    ++pos;
-    if (pos < bytes.size() && bytes[pos] == '\n') ++pos;
-  } else {
-    return false;
-  }
-  out += "\r\n";
-  return true;
-}
-
-// Where the run of bytes from pos that are copied as they stand ends: no line end, and
-// with `asciiOnly` nothing above 0x7F. Runs are appended whole, never byte by byte.
-size_t PlainRunEnd(std::string_view bytes, size_t pos, bool asciiOnly) {
-  for (; pos < bytes.size(); ++pos) {
-    const auto c = static_cast<unsigned char>(bytes[pos]);
-    if (c == '\r' || c == '\n' || (asciiOnly && c >= 0x80)) break;
-  }
-  return pos;
 }
 
 // True when every CR is followed by an LF and every LF follows a CR: the file's lines
@@ -80,88 +59,109 @@ bool EndsLinesWithCrLfOnly(std::string_view bytes) {
   return true;
 }
 
-DecodedTextFile NormaliseCp1251(std::string_view bytes) {
-  DecodedTextFile result;
-  if (EndsLinesWithCrLfOnly(bytes)) {
-    result.text = Text(bytes);
-    return result;
-  }
-  result.text.reserve(bytes.size() + bytes.size() / 32);
+// Every CR, LF and CR LF as CR LF. No encoding this reader knows puts these two bytes
+// inside a character, so the bytes are normalised before they are decoded.
+std::string CrLfLines(std::string_view bytes) {
+  if (EndsLinesWithCrLfOnly(bytes)) return std::string(bytes);
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 32);
   for (size_t pos = 0; pos < bytes.size();) {
-    const size_t end = PlainRunEnd(bytes, pos, false);
-    result.text.append(bytes.substr(pos, end - pos));
-    pos = end;
-    if (pos < bytes.size()) TakeLineEnd(bytes, pos, result.text);
-  }
-  return result;
-}
-
-// The code page's bytes by code point for the two-byte UTF-8 range (below U+0800), which
-// holds the Cyrillic letters: a Russian text decodes by one look-up a character.
-const std::array<short, 0x800>& TwoByteCodes() {
-  static const std::array<short, 0x800> codes = [] {
-    std::array<short, 0x800> table{};
-    table.fill(-1);
-    for (int byte = 255; byte >= 0; --byte) {
-      const char32_t cp = cp1251::Decode(static_cast<unsigned char>(byte));
-      if (cp < table.size()) table[cp] = static_cast<short>(byte);
+    const size_t end = bytes.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      out.append(bytes.substr(pos));
+      break;
     }
-    return table;
-  }();
-  return codes;
-}
-
-// A two-byte sequence the code page holds, appended; false for anything else.
-bool TakeTwoByteChar(std::string_view bytes, size_t& pos, Text& out) {
-  if (pos + 1 >= bytes.size()) return false;
-  const auto lead = static_cast<unsigned char>(bytes[pos]);
-  const auto next = static_cast<unsigned char>(bytes[pos + 1]);
-  if (lead < 0xC2 || lead > 0xDF || (next & 0xC0) != 0x80) return false;
-  const short code = TwoByteCodes()[static_cast<size_t>(((lead & 0x1F) << 6) | (next & 0x3F))];
-  if (code < 0) return false;
-  out += static_cast<char>(code);
-  pos += 2;
-  return true;
-}
-
-// One character of Windows-1251 from the UTF-8 at pos (moved past it), or a foreign one.
-void DecodeOneChar(std::string_view bytes, size_t& pos, size_t line, DecodedTextFile& result) {
-  if (TakeTwoByteChar(bytes, pos, result.text)) return;
-  const auto cp = cp1251::NextUtf8(bytes, pos);
-  if (!cp) ++pos;  // only a file with a byte order mark gets here with bad bytes
-  const auto byte = cp ? cp1251::Encode(*cp) : std::nullopt;
-  if (byte) {
-    result.text += static_cast<char>(*byte);
-  } else {
-    result.text += '?';
-    result.foreign.push_back({line, cp ? *cp : U'\uFFFD'});
+    out.append(bytes.substr(pos, end - pos));
+    out += "\r\n";
+    pos = end + (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
   }
+  return out;
 }
 
-DecodedTextFile DecodeUtf8(std::string_view bytes) {
+// glibc's converter into UTF-8; a sequence it cannot convert reads as U+FFFD, one byte
+// at a time.
+Text IconvToUtf8(std::string_view bytes, const char* from) {
+  const iconv_t cd = iconv_open("UTF-8", from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return utf8::Repaired(bytes);
+  std::unique_ptr<void, int (*)(iconv_t)> closer(cd, iconv_close);
+  Text out;
+  out.resize(bytes.size() * 3 / 2 + 16);
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size();
+  size_t done = 0;
+  while (inLeft > 0) {
+    char* o = out.data() + done;
+    size_t outLeft = out.size() - done;
+    const size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+    done = static_cast<size_t>(o - out.data());
+    if (r != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG) {
+      out.resize(out.size() * 2);
+      continue;
+    }
+    // EILSEQ or EINVAL: a byte no character starts with, or a cut sequence at the end.
+    if (out.size() - done < 4) out.resize(out.size() * 2);
+    out.resize(done);
+    utf8::Append(out, U'\uFFFD');
+    done = out.size();
+    out.resize(done + inLeft * 3 / 2 + 16);
+    ++in;
+    --inLeft;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  out.resize(done);
+  return out;
+}
+
+DecodedTextFile Decoded(Text text, bool utf8, const char* encoding) {
   DecodedTextFile result;
-  result.utf8 = true;
-  result.text.reserve(bytes.size());
-  size_t line = 1;
-  for (size_t pos = 0; pos < bytes.size();) {
-    const size_t end = PlainRunEnd(bytes, pos, true);
-    result.text.append(bytes.substr(pos, end - pos));
-    pos = end;
-    if (pos == bytes.size()) break;
-    if (TakeLineEnd(bytes, pos, result.text))
-      ++line;
-    else
-      DecodeOneChar(bytes, pos, line, result);
-  }
+  result.text = std::move(text);
+  result.utf8 = utf8;
+  result.encoding = encoding;
   return result;
 }
 
 }  // namespace
 
-DecodedTextFile DecodeTextFile(std::string_view bytes) {
-  if (bytes.starts_with(kBom)) return DecodeUtf8(bytes.substr(kBom.size()));
-  if (IsMultiByteUtf8(bytes)) return DecodeUtf8(bytes);
-  return NormaliseCp1251(bytes);
+ReadEncoding ReadEncodingOf(const Workspace& ws) {
+  const Text& e = ws.TextFilesReadEncoding;
+  if (e == "UTF-8") return ReadEncoding::Utf8;
+  if (e == "WINDOWS-1251") return ReadEncoding::Windows1251;
+  if (e == "SHIFT-JIS") return ReadEncoding::ShiftJis;
+  if (e == "EUC-JP") return ReadEncoding::EucJp;
+  return ReadEncoding::Auto;
+}
+
+DecodedTextFile DecodeTextFile(std::string_view bytes, ReadEncoding encoding) {
+  if (bytes.starts_with(kBom)) return Decoded(utf8::Repaired(CrLfLines(bytes.substr(kBom.size()))), true, "UTF-8");
+  switch (encoding) {
+    case ReadEncoding::Utf8: return Decoded(utf8::Repaired(CrLfLines(bytes)), true, "UTF-8");
+    // Windows code page 932 is what Japanese projects' files hold: Shift-JIS with the
+    // NEC and IBM characters and the yen sign and overline read as the ASCII they are.
+    case ReadEncoding::ShiftJis: return Decoded(IconvToUtf8(CrLfLines(bytes), "CP932"), false, "SHIFT-JIS");
+    case ReadEncoding::EucJp: return Decoded(IconvToUtf8(CrLfLines(bytes), "EUC-JP"), false, "EUC-JP");
+    case ReadEncoding::Windows1251: break;
+    case ReadEncoding::Auto:
+      if (IsMultiByteUtf8(bytes)) return Decoded(CrLfLines(bytes), true, "UTF-8");
+      break;
+  }
+  if (NextHighByte(bytes, 0) == bytes.size()) return Decoded(CrLfLines(bytes), false, "WINDOWS-1251");
+  return Decoded(cp1251::ToUtf8(CrLfLines(bytes)), false, "WINDOWS-1251");
+}
+
+Text JapaneseLookalike(std::string_view bytes) {
+  if (NextHighByte(bytes, 0) == bytes.size()) return Text();
+  const uchardet_t detector = uchardet_new();
+  if (detector == nullptr) return Text();
+  Text found;
+  if (uchardet_handle_data(detector, bytes.data(), bytes.size()) == 0) {
+    uchardet_data_end(detector);
+    const std::string_view charset = uchardet_get_charset(detector);
+    if (charset == "SHIFT_JIS") found = "SHIFT-JIS";
+    if (charset == "EUC-JP") found = "EUC-JP";
+  }
+  uchardet_delete(detector);
+  return found;
 }
 
 Text CodePointName(char32_t cp) {
@@ -170,16 +170,30 @@ Text CodePointName(char32_t cp) {
   return buf;
 }
 
-DecodedTextFile ReadTextFile(const Text& name) {
-  return DecodeTextFile(ReadWholeFile(name));
+DecodedTextFile ReadTextFile(Workspace& ws, const Text& name) {
+  const std::string bytes = ReadWholeFile(name);
+  const ReadEncoding encoding = ReadEncodingOf(ws);
+  DecodedTextFile file = DecodeTextFile(bytes, encoding);
+  if (encoding == ReadEncoding::Auto && !file.utf8) {
+    const Text lookalike = JapaneseLookalike(bytes);
+    if (!lookalike.empty())
+      AppendLog(ws, W("Файл ") + name + W(" прочитан как Windows-1251, но похож на ") + lookalike +
+                        W("; чтобы читать его так, выберите ") + lookalike +
+                        W(" в меню Options, \"Кодировка читаемых текстовых файлов\" (или TextFilesReadEncoding=") +
+                        lookalike + W(" в файле параметров)"));
+  }
+  return file;
 }
 
 Text Utf8Mark(const DecodedTextFile& file) {
-  return file.utf8 ? " (UTF-8)" : "";
+  if (file.utf8) return " (UTF-8)";
+  if (file.encoding == "SHIFT-JIS" || file.encoding == "EUC-JP") return " (" + file.encoding + ")";
+  return "";
 }
 
 void HintUtf8Saves(Workspace& ws, const Text& name, const DecodedTextFile& file) {
-  if (!file.utf8 || WritesUtf8(ws)) return;
+  // A file holding a character Windows-1251 lacks is saved in UTF-8 anyway.
+  if (!file.utf8 || WritesUtf8(ws) || !cp1251::Fits(file.text)) return;
   auto& hinted = ws.Utf8HintedFiles;
   if (std::find(hinted.begin(), hinted.end(), name) != hinted.end()) return;
   hinted.push_back(name);
@@ -189,28 +203,30 @@ void HintUtf8Saves(Workspace& ws, const Text& name, const DecodedTextFile& file)
                       "(или TextFilesEncoding=UTF-8 в файле параметров)"));
 }
 
-bool RefuseForeignChars(Workspace& ws, const Text& name, const DecodedTextFile& file) {
-  if (file.foreign.empty()) return false;
-  const ForeignChar& first = file.foreign.front();
-  const Text text = W("Файл ") + name + W(" не загружен: в строке ") + Digits(static_cast<std::int64_t>(first.line)) +
-                    W(" символ ") + CodePointName(first.codePoint) + W(", которого нет в Windows-1251");
-  ws.host->message(text, Buttons::Ok, Icon::Critical);
-  AppendLog(ws, text);
-  MarkNotDone(ws);
-  return true;
-}
-
 bool WritesUtf8(const Workspace& ws) {
   return ws.TextFilesEncoding == "UTF-8";
 }
 
-Text TextFileBytes(const Workspace& ws, std::string_view text) {
-  return WritesUtf8(ws) ? cp1251::ToUtf8(text) : Text(text);
+std::optional<char32_t> FirstForeignChar(std::string_view text) {
+  for (size_t pos = NextHighByte(text, 0); pos < text.size(); pos = NextHighByte(text, pos)) {
+    const char32_t cp = utf8::Next(text, pos);
+    if (!cp1251::Encode(cp)) return cp;
+  }
+  return std::nullopt;
 }
 
-void WriteTextFile(const Workspace& ws, const Text& name, std::string_view text) {
-  if (WritesUtf8(ws))
-    WriteFileAtomically(name, cp1251::ToUtf8(text));
-  else
-    WriteFileAtomically(name, text);
+void LogUtf8Write(Workspace& ws, const Text& name, char32_t foreign) {
+  AppendLog(ws, W("Файл ") + name + W(" сохранен в UTF-8: в нем есть символ ") + utf8::Of(foreign) + " (" +
+                    CodePointName(foreign) + W("), которого нет в Windows-1251"));
+}
+
+Text TextFileBytes(Workspace& ws, const Text& name, std::string_view text) {
+  if (WritesUtf8(ws)) return Text(text);
+  if (auto bytes = cp1251::FromUtf8(text)) return std::move(*bytes);
+  if (const auto foreign = FirstForeignChar(text)) LogUtf8Write(ws, name, *foreign);
+  return Text(text);
+}
+
+void WriteTextFile(Workspace& ws, const Text& name, std::string_view text) {
+  WriteFileAtomically(name, TextFileBytes(ws, name, text));
 }

@@ -125,7 +125,7 @@ struct Workspace {
 
   // Character table: empty until the first load, then 256 one-character entries.
   std::vector<Text> CharTable;
-  Text CharTableLookup;
+  std::u32string CharTableLookup;  // the grid: one code point per byte code, 0 for none
   Text TableComments;
   Text TableFileName;
   // Set by a load in the extended mode; then every coding goes through EntryCodec.
@@ -172,6 +172,7 @@ struct Workspace {
   Text MakeBAKFiles;
   // Settings beyond the first 27, each with a default that keeps the behaviour above.
   Text TextFilesEncoding;    // "WINDOWS-1251" or "UTF-8": the encoding of every text file written
+  Text TextFilesReadEncoding;  // "AUTO", "UTF-8", "WINDOWS-1251", "SHIFT-JIS" or "EUC-JP": what files not in UTF-8 are
   Text ExtendedTables;       // "YES": tables with multi-byte codes and multi-character entries
   Text FixHeaderChecksums;   // "YES": every SaveRom fixes the header checksums first
   Text GbaPointerAlignment;  // "1" or "4": the file-offset alignment of GBA pointers searched

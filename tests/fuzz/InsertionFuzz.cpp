@@ -32,18 +32,21 @@ struct Options {
 
 // The image a translation gives, line by line and character by character, or nothing
 // when some byte would fall outside it.
-std::optional<Text> Expected(Text rom, const Text& lookup, const std::vector<Text>& lines, const Options& options) {
+std::optional<Text> Expected(Text rom, const std::u32string& lookup, const std::vector<Text>& lines,
+                             const Options& options) {
   for (const Text& line : lines) {
     const size_t space = line.find(' ');
     if (space == Text::npos) continue;
     const std::int64_t address = ReadAddress(std::string_view(line).substr(0, space)) + options.shift;
     const Text text = DecodeEscapes(line.substr(space + 1));
-    for (size_t i = 0; i < text.size(); ++i) {
-      const size_t at = lookup.find(text[i]);
-      if (at == Text::npos && !options.writeUnknown) continue;
+    size_t i = 0;
+    for (size_t pos = 0; pos < text.size(); ++i) {
+      const char32_t c = utf8::Next(text, pos);
+      const size_t at = lookup.find(c);
+      if (at == std::u32string::npos && !options.writeUnknown) continue;
       const std::int64_t offset = address - 1 + static_cast<std::int64_t>(i);
       if (offset < 0 || offset >= static_cast<std::int64_t>(rom.size())) return std::nullopt;
-      rom[static_cast<size_t>(offset)] = at == Text::npos ? text[i] : static_cast<char>(at);
+      rom[static_cast<size_t>(offset)] = static_cast<char>(at == std::u32string::npos ? UnknownCharByte(c) : at);
     }
   }
   return rom;

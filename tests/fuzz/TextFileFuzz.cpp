@@ -34,17 +34,11 @@ bool OnlyCrLf(std::string_view text) {
 bool TextFileChecksHold(std::string_view bytes) {
   const DecodedTextFile d = DecodeTextFile(bytes);
   if (!OnlyCrLf(d.text)) return false;
-  if (!d.utf8) return d.foreign.empty() && d.text == PlainCrLf(bytes);
+  if (!utf8::Valid(d.text)) return false;
+  // Windows-1251 goes to UTF-8 and back byte for byte.
+  if (!d.utf8) return d.text == cp1251::ToUtf8(PlainCrLf(bytes)) && cp1251::FromUtf8(d.text) == PlainCrLf(bytes);
   const std::string_view body = bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
-  if (d.foreign.empty()) return cp1251::FromUtf8(PlainCrLf(body)) == d.text;
-  size_t lines = 1;
-  for (size_t i = 0; i + 1 < d.text.size(); ++i) lines += d.text[i] == '\r';
-  size_t previous = 1;
-  for (const ForeignChar& f : d.foreign) {
-    if (f.line < previous || f.line > lines) return false;
-    previous = f.line;
-  }
-  return true;
+  return d.text == utf8::Repaired(PlainCrLf(body));
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "workspace/CharTable.h"
 #include "support/TestFiles.h"
 #include "workspace/Rom.h"
 #include "workspace/Workspace.h"
@@ -30,7 +31,7 @@ class IpsTest : public testing::Test {
     ws.CharTable.assign(256, Text(1, '\0'));
     for (auto [code, c] : entries) ws.CharTable[static_cast<size_t>(code)] = Text(1, c);
     ws.CharTableLookup.clear();
-    for (const auto& e : ws.CharTable) ws.CharTableLookup += e;
+    ws.CharTableLookup = LookupOf(ws.CharTable);
     ws.TableLoaded = true;
   }
   // Upper-case Latin letters at 0x80 + (letter - 'A'), as a game font might hold them.
@@ -38,7 +39,7 @@ class IpsTest : public testing::Test {
     ws.CharTable.assign(256, Text(1, '\0'));
     for (char c = 'A'; c <= 'Z'; ++c) ws.CharTable[static_cast<size_t>(0x80 + c - 'A')] = Text(1, c);
     ws.CharTableLookup.clear();
-    for (const auto& e : ws.CharTable) ws.CharTableLookup += e;
+    ws.CharTableLookup = LookupOf(ws.CharTable);
     ws.TableLoaded = true;
   }
   bool logged(const Text& line) const { return std::find(host.log.begin(), host.log.end(), line) != host.log.end(); }

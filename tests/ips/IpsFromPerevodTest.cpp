@@ -1,3 +1,4 @@
+#include "workspace/CharTable.h"
 #include "IpsFixture.h"
 #include "TestPatch.h"
 #include "ips/IpsFile.h"
@@ -54,7 +55,7 @@ TEST_F(IpsFromPerevodTest, NulCharacterTakesTheLowestUndefinedCode) {
   setTable(none);
   for (int code = 0; code < 256; ++code) ws.CharTable[static_cast<size_t>(code)] = Text(1, static_cast<char>(code | 1));
   ws.CharTableLookup.clear();
-  for (const auto& e : ws.CharTable) ws.CharTableLookup += e;
+  ws.CharTableLookup = LookupOf(ws.CharTable);
   host.log.clear();
   GenerateIpsFromPerevod(ws);
   EXPECT_EQ(TestPatch::parse(ws.IpsImage).records()[0].bytes, Bytes({0}));

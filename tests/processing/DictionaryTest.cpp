@@ -10,8 +10,9 @@ namespace {
 
 struct DictionaryBench : TestBench {
   DictionaryBench() { ws.TRVocabularyFile = dir.file("voc.txt"); }
-  void load(const std::string& bytes) {
-    WriteBytes(dir.path() / "voc.txt", bytes);
+  // The text written as Windows-1251, as the dictionaries are.
+  void load(const std::string& text) {
+    WriteBytes(dir.path() / "voc.txt", cp1251::FromUtf8(text).value_or(text));
     LoadTRVocabulary(ws);
   }
   void translation(std::vector<Text> lines) {
@@ -187,7 +188,7 @@ TEST(SaveTRVocabulary, WritesEverySlotIncludingTheRejectedOne) {
   b.load(W("a\r\nb\r\nc\r\nd\r\ndog\r\nкот1"));
   b.ws.TRVocabularyFile = b.dir.file("out.txt");
   SaveTRVocabulary(b.ws);
-  EXPECT_EQ(ReadBytes(b.dir.path() / "out.txt"), W("a\r\nb\r\nc\r\nd\r\ndog\r\nкот1\r\n"));
+  EXPECT_EQ(ReadBytes(b.dir.path() / "out.txt"), cp1251::FromUtf8(W("a\r\nb\r\nc\r\nd\r\ndog\r\nкот1\r\n")));
   EXPECT_EQ(b.host.log.back(), W("Сохранили словарь в файл ") + b.ws.TRVocabularyFile);
 }
 

@@ -143,7 +143,7 @@ struct FuzzyBench : MergeBench {
     ws.RomLoaded = ws.RomChanged = true;
     ws.CharTable.assign(256, Text(1, '\0'));
     ws.CharTable[0x41] = "A";
-    ws.CharTableLookup = Text(256, '\0');
+    ws.CharTableLookup = std::u32string(256, U'\0');
     ws.CharTableLookup[0x41] = 'A';
     ws.TableLoaded = ws.TableChanged = true;
     ws.NumberOfTextChars = 2;

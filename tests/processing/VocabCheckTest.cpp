@@ -97,16 +97,17 @@ TEST(ShortTextIndex, AgreesWithASubstringSearch) {
   Text dictionary;
   for (int i = 0; i < 3000; ++i) dictionary += static_cast<char>(rng() % 24 + (i % 3 ? 0xC0 : 0x41));
   dictionary += Text("\0\0\0\0x", 5);
-  const Text upper = cp1251::Upper(dictionary);
-  const ShortTextIndex index(dictionary);
+  const Text upper = utf8::Upper(cp1251::ToUtf8(dictionary));
+  const ShortTextIndex index(cp1251::ToUtf8(dictionary));
   for (int i = 0; i < 20000; ++i) {
     Text probe;
     const size_t len = rng() % 4 + 1;
     const size_t at = rng() % (dictionary.size() - len);
     probe = rng() % 2 ? dictionary.substr(at, len) : Text();
     for (size_t k = probe.size(); k < len; ++k) probe += static_cast<char>(rng() % 256);
-    if (rng() % 2) probe = cp1251::Lower(probe);
-    ASSERT_EQ(index.contains(probe), upper.find(cp1251::Upper(probe)) != Text::npos) << cp1251::ToUtf8(probe);
+    probe = cp1251::ToUtf8(probe);
+    if (rng() % 2) probe = utf8::Lower(probe);
+    ASSERT_EQ(index.contains(probe), upper.find(utf8::Upper(probe)) != Text::npos) << probe;
   }
   EXPECT_TRUE(index.contains(Text(4, '\0')));
   EXPECT_FALSE(index.contains(""));

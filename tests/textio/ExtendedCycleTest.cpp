@@ -148,8 +148,8 @@ TEST(ExtendedCycle, ExtractionFindsTheStringsOfThePlainScan) {
       entries.push_back(
           {code, Text(textLength, static_cast<char>('a' + i)), rng() % 5 ? EntryKind::Normal : EntryKind::End});
     }
-    Text grid(256, '\0');
-    if (rng() % 2) grid[rng() % 10] = 'G';
+    std::u32string grid(256, U'\0');
+    if (rng() % 2) grid[rng() % 10] = U'G';
     const EntryCodec codec(grid, entries);
     const auto minChars = static_cast<int>(1 + rng() % 6);
     std::string image;

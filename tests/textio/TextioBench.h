@@ -3,6 +3,7 @@
 // the loads would leave them.
 #include <map>
 
+#include "workspace/CharTable.h"
 #include "support/TestFiles.h"
 #include "workspace/Rom.h"
 
@@ -12,11 +13,11 @@ struct TextioBench : TestBench {
     DiscardRomWork(ws);
     ws.RomLoaded = true;
   }
+  // Each character given as its Windows-1251 byte.
   void table(const std::map<int, char>& entries) {
     ws.CharTable.assign(256, Text(1, '\0'));
-    for (auto [code, c] : entries) ws.CharTable[static_cast<size_t>(code)] = Text(1, c);
-    ws.CharTableLookup.clear();
-    for (const auto& entry : ws.CharTable) ws.CharTableLookup += entry;
+    for (auto [code, c] : entries) ws.CharTable[static_cast<size_t>(code)] = cp1251::ToUtf8(Text(1, c));
+    ws.CharTableLookup = LookupOf(ws.CharTable);
     ws.TableLoaded = true;
   }
   // Codes first..last carry the characters from `c` on.
@@ -25,8 +26,10 @@ struct TextioBench : TestBench {
     for (int code = first; code <= last; ++code) entries[code] = static_cast<char>(c + (code - first));
     table(entries);
   }
-  void perevod(std::vector<Text> lines) {
-    ws.PerevodArray = std::move(lines);
+  // Lines given in Windows-1251, as a translation file holds them.
+  void perevod(const std::vector<Text>& lines) {
+    ws.PerevodArray.clear();
+    for (const Text& line : lines) ws.PerevodArray.push_back(cp1251::ToUtf8(line));
     ws.PerevodLoaded = true;
   }
   // Lines logged from now on only.

@@ -23,8 +23,10 @@ TEST(CellGlyph, EveryCodeVisibleDistinctAndReadBack) {
   EXPECT_FALSE(ByteOfCellGlyph(U'Ω'));
   EXPECT_EQ(ByteOfCellGlyph(U'\u0098'), std::optional<unsigned char>(0x98));  // the raw code still goes in
   EXPECT_EQ(CellGlyphs(std::string("A\x1F\x7F", 3)), U"A␟␡");
-  EXPECT_EQ(TextOfCellGlyphs(U"A␟␡\uFFFD"), std::optional<Text>(std::string("A\x1F\x7F\x98", 4)));
-  EXPECT_FALSE(TextOfCellGlyphs(U"AΩ"));
+  EXPECT_EQ(TextOfCellGlyphs(U"A␟␡\uFFFD"), std::optional<Text>(std::string("A\x1F\x7F\xC2\x98", 5)));
+  // A character of any script stands for itself.
+  EXPECT_EQ(TextOfCellGlyphs(U"AΩあ"), std::optional<Text>(W("AΩあ")));
+  EXPECT_EQ(CellGlyphs(W("Ωあ\U0001F600")), U"Ωあ\U0001F600");
 }
 
 }  // namespace

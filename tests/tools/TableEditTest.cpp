@@ -7,10 +7,17 @@
 
 namespace {
 
-Text GridWith(std::initializer_list<std::pair<int, char>> cells) {
-  Text grid(256, '\0');
-  for (auto [code, c] : cells) grid[code] = c;
+Grid GridWith(std::initializer_list<std::pair<int, char32_t>> cells) {
+  Grid grid(256, U'\0');
+  for (auto [code, c] : cells) grid[static_cast<size_t>(code)] = c;
   return grid;
+}
+
+// The characters of a text, as the grid holds them.
+Grid G(std::string_view text) {
+  Grid out;
+  for (size_t pos = 0; pos < text.size();) out += utf8::Next(text, pos);
+  return out;
 }
 
 // The log lines from `from` on.
@@ -40,40 +47,40 @@ TEST(TableEditKeys, BackspaceAndDeleteCopyTheGridWhereTheyShould) {
 }
 
 TEST(TableEditDrop, SpreadsStripsOverConsecutiveCodesWrappingPast255) {
-  Text grid(256, '\0');
+  Grid grid(256, U'\0');
   DropOnGrid(grid, 0xF0, RusBigLettersText());
-  EXPECT_EQ(grid.substr(0xF0, 16), W("АБВГДЕЖЗИЙКЛМНОП"));
-  EXPECT_EQ(grid.substr(0x00, 16), W("РСТУФХЦЧШЩЪЫЬЭЮЯ"));
+  EXPECT_EQ(grid.substr(0xF0, 16), G(W("АБВГДЕЖЗИЙКЛМНОП")));
+  EXPECT_EQ(grid.substr(0x00, 16), G(W("РСТУФХЦЧШЩЪЫЬЭЮЯ")));
   EXPECT_EQ(grid[0x10], '\0');
 
-  Text small(256, '\0');
+  Grid small(256, U'\0');
   DropOnGrid(small, 0xF0, EngSmallLettersText());
-  EXPECT_EQ(small.substr(0xF0, 16), "abcdefghijklmnop");
-  EXPECT_EQ(small.substr(0x00, 10), "qrstuvwxyz");
+  EXPECT_EQ(small.substr(0xF0, 16), G("abcdefghijklmnop"));
+  EXPECT_EQ(small.substr(0x00, 10), G("qrstuvwxyz"));
   EXPECT_EQ(small[0x0A], '\0');
 
-  Text big(256, '\0');
+  Grid big(256, U'\0');
   DropOnGrid(big, 0x41, EngBigLettersText());
-  EXPECT_EQ(big.substr(0x41, 26), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+  EXPECT_EQ(big.substr(0x41, 26), G("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
   EXPECT_EQ(big[0x40], '\0');
   EXPECT_EQ(big[0x5B], '\0');
 }
 
 TEST(TableEditDrop, OneCharacterReplacesAndEmptyChangesNothing) {
-  Text grid = GridWith({{0x41, 'A'}, {0x42, 'B'}});
+  Grid grid = GridWith({{0x41, 'A'}, {0x42, 'B'}});
   DropOnGrid(grid, 0x41, "Z");
   EXPECT_EQ(grid, GridWith({{0x41, 'Z'}, {0x42, 'B'}}));
   DropOnGrid(grid, 0x41, "");
   EXPECT_EQ(grid, GridWith({{0x41, 'Z'}, {0x42, 'B'}}));
   // A text longer than the grid goes round it; the last lap wins.
   DropOnGrid(grid, 0, Text(256, 'x') + "yz");
-  EXPECT_EQ(grid.substr(0, 3), "yzx");
+  EXPECT_EQ(grid.substr(0, 3), G("yzx"));
   EXPECT_EQ(grid.size(), 256u);
 }
 
 TEST(TableEditTable, GridFromTableWithAndWithoutATable) {
   TestBench b;
-  b.ws.CharTableLookup = Text(256, '\0');
+  b.ws.CharTableLookup = Grid(256, U'\0');
   b.ws.CharTableLookup[0x41] = 'A';
   b.ws.TableLoaded = true;
   const auto grid = GridFromTable(b.ws);
@@ -84,23 +91,23 @@ TEST(TableEditTable, GridFromTableWithAndWithoutATable) {
   b.ws.CharTable.assign(256, "q");
   EXPECT_FALSE(GridFromTable(b.ws));
   EXPECT_EQ(b.ws.CharTable, std::vector<Text>(256));
-  EXPECT_EQ(b.ws.CharTableLookup, Text(256, '\0'));
+  EXPECT_EQ(b.ws.CharTableLookup, Grid(256, U'\0'));
 }
 
 TEST(TableEditTable, PutGridInTableKeepsOneCharacterPerCodeAndOldComments) {
   TestBench b;
   b.ws.TableComments = "old\r\n";
-  PutGridInTable(b.ws, GridWith({{0x20, ' '}, {0xC0, '\xC0'}}), Text());
+  PutGridInTable(b.ws, GridWith({{0x20, ' '}, {0xC0, U'А'}}), Text());
   ASSERT_EQ(b.ws.CharTable.size(), 256u);
   EXPECT_EQ(b.ws.CharTable[0x20], " ");
   EXPECT_EQ(b.ws.CharTable[0x21], Text(1, '\0'));
   EXPECT_EQ(b.ws.CharTableLookup.size(), 256u);
-  EXPECT_EQ(b.ws.CharTableLookup[0xC0], '\xC0');
+  EXPECT_EQ(b.ws.CharTableLookup[0xC0], U'А');
   EXPECT_EQ(b.ws.TableComments, "old\r\n");  // an emptied field leaves the comments
   EXPECT_FALSE(b.ws.TableLoaded);
   EXPECT_FALSE(b.ws.TableChanged);
 
-  PutGridInTable(b.ws, Text(256, '\0'), "new\r\n");
+  PutGridInTable(b.ws, Grid(256, U'\0'), "new\r\n");
   EXPECT_EQ(b.ws.TableComments, "new\r\n");
 }
 
@@ -109,21 +116,21 @@ TEST(TableEditTable, ResetsGiveTheStandardLayouts) {
   ResetTable(b.ws, AlphabetGrid(), Text());
   EXPECT_TRUE(b.ws.TableLoaded);
   EXPECT_TRUE(b.ws.TableChanged);
-  const Text& alph = b.ws.CharTableLookup;
+  const Grid& alph = b.ws.CharTableLookup;
   EXPECT_EQ(alph[0x20], ' ');
   EXPECT_EQ(alph[0x41], 'A');
   EXPECT_EQ(alph[0x7A], 'z');
   EXPECT_EQ(alph[0x7B], '\0');
   EXPECT_EQ(alph[0x1F], '\0');
   EXPECT_EQ(alph[0xA8], '\0');
-  EXPECT_EQ(Text(1, alph[0xC0]), W("А"));
-  EXPECT_EQ(Text(1, alph[0xFF]), W("я"));
+  EXPECT_EQ(utf8::Of(alph[0xC0]), W("А"));
+  EXPECT_EQ(utf8::Of(alph[0xFF]), W("я"));
 
-  const Text full = Windows1251Grid();
+  const Grid full = Windows1251Grid();
   EXPECT_EQ(full[0], '\0');
-  EXPECT_EQ(Text(1, full[0xA8]), W("Ё"));
-  EXPECT_EQ(Text(1, full[0xB8]), W("ё"));
-  for (int code = 1; code < 256; ++code) EXPECT_EQ(static_cast<unsigned char>(full[code]), code);
+  EXPECT_EQ(utf8::Of(full[0xA8]), W("Ё"));
+  EXPECT_EQ(utf8::Of(full[0xB8]), W("ё"));
+  for (int code = 1; code < 256; ++code) EXPECT_EQ(full[static_cast<size_t>(code)], cp1251::Decode(static_cast<unsigned char>(code)));
 }
 
 TEST(TableEditTable, ShiftsMoveTheTableOneCode) {
@@ -144,12 +151,12 @@ TEST(TableEditTable, ShiftWithoutAnyTableGivesAnEmptyOne) {
   TestBench b;  // CharTable has no entries before the first load
   ShiftTableRight(b.ws);
   EXPECT_EQ(b.ws.CharTable.size(), 256u);
-  EXPECT_EQ(b.ws.CharTableLookup, Text(256, '\0'));
+  EXPECT_EQ(b.ws.CharTableLookup, Grid(256, U'\0'));
 }
 
 TEST(TableEditChecks, ChecksReadTheTableCaseSensitively) {
   TestBench b;
-  Text grid = Windows1251Grid();
+  Grid grid = Windows1251Grid();
   grid['q'] = '\0';
   ResetTable(b.ws, grid, Text());
   CheckRusLetters(b.ws);
@@ -208,7 +215,7 @@ TEST(TableEditSearch, SpaceSearchFindsTheCodeAmongFreeOnesAndMergesIt) {
   TestBench b;
   // "AB" at 0x41.., the space at 0x90: the ROM holds the words as those bytes.
   PutRom(b.ws, Text("\x01\x02") + "AB" + '\x90' + "BA" + "\x03");
-  Text grid = GridWith({{0x41, 'A'}, {0x42, 'B'}});
+  Grid grid = GridWith({{0x41, 'A'}, {0x42, 'B'}});
   ResetTable(b.ws, grid, Text());
   b.host.inputs.push_back(Text("AB BA"));
   const auto merged = SearchTableCodes(b.ws, CodeSearch::Space, grid);
@@ -221,11 +228,11 @@ TEST(TableEditSearch, LetterSearchMergesOnlyWhatItFound) {
   TestBench b;
   // Capital letters coded from 0x80: "HELLO" as 0x87 0x84 0x8B 0x8B 0x8E.
   PutRom(b.ws, Text("zz\x87\x84\x8B\x8B\x8Ezz"));
-  const Text grid = GridWith({{0x20, ' '}, {0x80, 'q'}});
+  const Grid grid = GridWith({{0x20, ' '}, {0x80, 'q'}});
   b.host.inputs.push_back(Text("HELLO"));
   const auto merged = SearchTableCodes(b.ws, CodeSearch::BigEng, grid);
   ASSERT_TRUE(merged);
-  EXPECT_EQ(merged->substr(0x80, 26), EngBigLettersText());
+  EXPECT_EQ(merged->substr(0x80, 26), G(EngBigLettersText()));
   EXPECT_EQ((*merged)[0x20], ' ');
   EXPECT_EQ(b.host.prompts.back(),
             W("Введите текст ЗАГЛАВНЫМИ английскими буквами ?\r\n(без пробелов и знаков препинания)"));
@@ -233,7 +240,7 @@ TEST(TableEditSearch, LetterSearchMergesOnlyWhatItFound) {
 
 TEST(TableEditSearch, NothingFoundOrNoRomChangesNoCell) {
   TestBench b;
-  const Text grid = GridWith({{0x41, 'A'}});
+  const Grid grid = GridWith({{0x41, 'A'}});
   EXPECT_FALSE(SearchTableCodes(b.ws, CodeSearch::SmallEng, grid));  // no ROM
   PutRom(b.ws, Text(64, '\0'));
   b.host.inputs.push_back(Text("hello"));

@@ -49,10 +49,10 @@ TEST(MainCycle, LoadExtractTranslateInsertAndSaveByMenu) {
         W("Вынули текст из ROM файла: ") + b.dir.file("game.gb") + W(" в файл: ") + b.dir.file("report.txt"),
         W("Файл перевода ") + b.dir.file("ru.txt") + W(" загружен,  2 строк"), W("Текст перевода вставлен в ROM"),
         W("ROM сохранен в ") + b.dir.file("out.gb")})
-    EXPECT_TRUE(b.logged(line)) << cp1251::ToUtf8(line);
+    EXPECT_TRUE(b.logged(line)) << line;
   // The log pane shows what the workspace logged, line for line.
   const QString pane = b.form->findChild<QPlainTextEdit*>("LogText")->toPlainText();
-  std::string expectedPane = cp1251::ToUtf8(b.ws.LogText);
+  std::string expectedPane = b.ws.LogText;
   for (size_t p; (p = expectedPane.find("\r\n")) != std::string::npos;) expectedPane.erase(p, 1);
   EXPECT_EQ(pane.toStdString(), expectedPane);
   EXPECT_TRUE(b.form->findChild<QProgressBar*>("ProgressBar1")->isHidden());

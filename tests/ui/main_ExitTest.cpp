@@ -53,7 +53,9 @@ TEST(MainExit, YesRunsTheSaveAndTheLogFileGetsADatedBlock) {
   b.host.answers = {Answer::Yes};
   b.form->close();
   EXPECT_EQ(ReadBytes(b.path("t.txt")), "1 A\r\n2 B");
-  const std::string expected = "earlier\r\n-------------12-06-2026 08:15:00-------------\r\n" + b.ws.LogText;
+  // The log file is Windows-1251, as every text file written.
+  const std::string expected =
+      "earlier\r\n-------------12-06-2026 08:15:00-------------\r\n" + *cp1251::FromUtf8(b.ws.LogText);
   EXPECT_EQ(ReadBytes(b.path("session.log")), expected);
   EXPECT_NE(b.ws.LogText.find(W("Файл перевода сохранен в файл: ")), Text::npos);
   // Once begun the exit is not run again by a further close.

@@ -77,6 +77,12 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "1 menuExtendedLogs Extended Logs",
       "1 menuUseHEXaddr Делать HEX адреса",
       "1 menuTextFilesUTF8 Сохранять текстовые файлы в UTF-8",
+      "1 menuTextFilesReadEncoding Кодировка читаемых текстовых файлов",
+      "2 menuReadEncodingAuto AUTO",
+      "2 menuReadEncodingUtf8 UTF-8",
+      "2 menuReadEncoding1251 WINDOWS-1251",
+      "2 menuReadEncodingShiftJis SHIFT-JIS",
+      "2 menuReadEncodingEucJp EUC-JP",
       "1 menuExtendedTables Расширенные таблицы (многобайтные коды, DTE/MTE)",
       "0 menuTools Tools",
       "1 menuTranspon Транспонирование",
@@ -135,6 +141,13 @@ TEST(MainMenu, OptionItemsMirrorTheirSettings) {
   EXPECT_FALSE(utf8->isChecked());
   b.click("menuTextFilesUTF8");
   EXPECT_EQ(b.ws.TextFilesEncoding, "UTF-8");
+  // The read encoding: one of five, the chosen one checked.
+  b.click("menuReadEncodingShiftJis");
+  EXPECT_EQ(b.ws.TextFilesReadEncoding, "SHIFT-JIS");
+  EXPECT_TRUE(b.item("menuReadEncodingShiftJis")->isChecked());
+  EXPECT_FALSE(b.item("menuReadEncodingAuto")->isChecked());
+  b.click("menuReadEncodingAuto");
+  EXPECT_EQ(b.ws.TextFilesReadEncoding, "AUTO");
   EXPECT_TRUE(utf8->isChecked());
   // The new values reach the settings file at the end, itself written as UTF-8 now.
   b.form->requestExit();

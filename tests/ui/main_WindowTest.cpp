@@ -161,7 +161,7 @@ TEST(AboutWindow, ShowsTheCreditsModallyAndIsKept) {
   EXPECT_EQ(b.form->findChildren<QDialog*>("AboutForm").size(), 1);
   EXPECT_TRUE(shown.startsWith("Tarvello 1.41b\n"));
   EXPECT_EQ(shown.toStdString(), [&] {
-    std::string s = cp1251::ToUtf8(b.ws.AboutText);
+    std::string s = b.ws.AboutText;
     for (size_t p; (p = s.find("\r\n")) != std::string::npos;) s.erase(p, 1);
     return s;
   }());

@@ -62,7 +62,7 @@ struct EditorBench {
     QKeyEvent release(QEvent::KeyRelease, keyCode, modifiers, text);
     QApplication::sendEvent(target, &release);
   }
-  char table(int code) const { return b.ws.CharTableLookup.at(static_cast<size_t>(code)); }
+  char32_t table(int code) const { return b.ws.CharTableLookup.at(static_cast<size_t>(code)); }
   QColor colour(int code) const { return cell(code)->palette().color(QPalette::Text); }
   QString dump() const { return child<QTextEdit>("DumpView")->toPlainText(); }
 };
@@ -82,7 +82,7 @@ TEST(TableEditForm, TypingMovesToTheNextCellWithItsTextSelected) {
   // A Cyrillic letter replaces the selected B and goes on to C.
   e.key(0, Q("Ж"));
   EXPECT_EQ(e.text(0x42), Q("Ж"));
-  EXPECT_EQ(Text(1, e.table(0x42)), W("Ж"));
+  EXPECT_EQ(utf8::Of(e.table(0x42)), W("Ж"));
   EXPECT_EQ(e.focused(), 0x43);
   EXPECT_EQ(e.colour(0x42), QColor(255, 0, 0));
 
@@ -179,7 +179,7 @@ TEST(TableEditForm, ShiftWithoutATableLeavesTheGridAndEmptiesTheTable) {
   ASSERT_FALSE(e.b.ws.TableLoaded);
   e.click("btnShiftLeft");
   EXPECT_EQ(e.text(0x41), "A");
-  EXPECT_EQ(e.b.ws.CharTableLookup, Text(256, '\0'));
+  EXPECT_EQ(e.b.ws.CharTableLookup, std::u32string(256, U'\0'));
 }
 
 TEST(TableEditForm, ResetsAndChecksWithTheirLogLines) {
@@ -272,7 +272,7 @@ TEST(TableEditForm, DroppingLetterStripsSpreadsThemOverTheCodes) {
   EXPECT_EQ(e.text(0x00), Q("Р"));
   EXPECT_EQ(e.text(0x0F), Q("Я"));
   EXPECT_EQ(e.text(0x10), "");
-  EXPECT_EQ(Text(1, e.table(0x0F)), W("Я"));
+  EXPECT_EQ(utf8::Of(e.table(0x0F)), W("Я"));
 
   DropOn(e.cell(0x41), e.child<QLabel>("EngBigLetters")->text());
   for (int code = 0x41; code <= 0x5A; ++code) EXPECT_EQ(e.text(code), QString(QChar('A' + code - 0x41)));
@@ -282,18 +282,19 @@ TEST(TableEditForm, DroppingLetterStripsSpreadsThemOverTheCodes) {
   EXPECT_FALSE(e.b.ws.TableLoaded);  // typing or dropping into the grid loads nothing
 }
 
-TEST(TableEditForm, TextOutsideTheCodePageIsNotTakenByACell) {
+TEST(TableEditForm, TextOfEveryScriptIsTakenByTheCells) {
   EditorBench e;
   QMimeData mime;
   mime.setText(Q("日本"));
   QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(e.cell(0x10), &enter);
-  EXPECT_FALSE(enter.isAccepted());
-  EXPECT_FALSE(e.form->dropOnCell(0x10, Q("日本")));
-  EXPECT_EQ(e.text(0x10), "");
-  e.focus(0x10);
-  e.key(0, Q("日"));
-  EXPECT_EQ(e.text(0x10), "");
+  EXPECT_TRUE(enter.isAccepted());
+  EXPECT_TRUE(e.form->dropOnCell(0x10, Q("日本")));
+  EXPECT_EQ(e.text(0x10), Q("日"));
+  EXPECT_EQ(e.table(0x11), U'本');
+  e.focus(0x20);
+  e.key(0, Q("カ"));
+  EXPECT_EQ(e.text(0x20), Q("カ"));
 }
 
 TEST(TableEditForm, EqualsSignInTheCommentsIsReplaced) {
@@ -405,7 +406,7 @@ TEST(TableEditForm, ClosingKeepsATableLoadedWhileTheEditorWasOpen) {
   e.click("btnResetROM");
   // The main window loads another table; the grid still shows the old one.
   ApplyTableText(e.b.ws, "41=Q\r\n");
-  e.b.ws.CharTableLookup = Text(256, '\0');
+  e.b.ws.CharTableLookup = std::u32string(256, U'\0');
   e.b.ws.CharTableLookup[0x41] = 'Q';
   e.form->close();
   EXPECT_EQ(e.table(0x41), 'Q');

@@ -25,7 +25,7 @@ TEST(LoadTable, CommentsOnlyGiveAnEmptyTableThatCountsAsLoaded) {
   TableBench t;
   t.load("just a comment\r\n\r\nanother\r\n");
   ASSERT_TRUE(t.ws.TableLoaded);
-  EXPECT_EQ(t.ws.CharTableLookup, Text(256, '\0'));
+  EXPECT_EQ(t.ws.CharTableLookup, std::u32string(256, U'\0'));
   EXPECT_EQ(t.ws.TableComments, "just a comment\r\n\r\nanother\r\n");
   EXPECT_EQ(t.host.log[0], W("Комментарий: just a comment"));
   EXPECT_EQ(t.host.log[1], W("Комментарий: "));
@@ -68,7 +68,7 @@ TEST(LoadTable, WarnsAboutSeveralCharactersAndRepeatedCodes) {
 TEST(LoadTable, ACodeAboveFFFailsAndKeepsThePreviousTable) {
   TableBench t;
   t.load("41=A\r\n");
-  const Text lookup = t.ws.CharTableLookup;
+  const auto lookup = t.ws.CharTableLookup;
   for (const char* bad : {"42=B\r\n1FF=x\r\n", "FFFF=x\r\n", "FFFFFFFFFFFFFFFFFFFFFF=x\r\n"}) {
     t.load(std::string("c\r\n") + bad);
     EXPECT_EQ(t.ws.CharTableLookup, lookup) << bad;

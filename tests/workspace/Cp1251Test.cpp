@@ -72,16 +72,18 @@ TEST(Cp1251, CaseMappingMatchesUnicodeForEveryByte) {
 }
 
 TEST(Cp1251, CaseInsensitiveComparisonCoversBothAlphabets) {
-  EXPECT_TRUE(cp1251::EqualNoCase(W("Ёлка Tree"), W("ёЛКА tREE")));
-  EXPECT_TRUE(cp1251::EqualNoCase(W("Ґанок Їжак"), W("ґАНОК їЖАК")));
-  EXPECT_FALSE(cp1251::EqualNoCase(W("Е"), W("Ё")));
-  EXPECT_FALSE(cp1251::EqualNoCase("ab", "abc"));
-  EXPECT_EQ(cp1251::Upper(W("привет, мир!")), W("ПРИВЕТ, МИР!"));
+  EXPECT_TRUE(utf8::EqualNoCase(W("Ёлка Tree"), W("ёЛКА tREE")));
+  EXPECT_TRUE(utf8::EqualNoCase(W("Ґанок Їжак"), W("ґАНОК їЖАК")));
+  EXPECT_FALSE(utf8::EqualNoCase(W("Е"), W("Ё")));
+  EXPECT_FALSE(utf8::EqualNoCase("ab", "abc"));
+  EXPECT_EQ(utf8::Upper(W("привет, мир!")), W("ПРИВЕТ, МИР!"));
 }
 
-TEST(Cp1251, SourceLiteralsConvertOnce) {
-  EXPECT_EQ(W("Загрузили ROM: "), Text("\xC7\xE0\xE3\xF0\xF3\xE7\xE8\xEB\xE8 ROM: "));
-  EXPECT_EQ(W("a\xC3\xA9z"), "a?z");
+TEST(Cp1251, TextOfTheCodePageGoesToItsBytesAndBack) {
+  EXPECT_EQ(cp1251::FromUtf8(W("Загрузили ROM: ")), Text("\xC7\xE0\xE3\xF0\xF3\xE7\xE8\xEB\xE8 ROM: "));
+  EXPECT_TRUE(cp1251::Fits(W("Ёж №5 €")));
+  EXPECT_FALSE(cp1251::Fits(W("Ёж あ")));
+  EXPECT_FALSE(cp1251::Fits("a\xC3"));
 }
 
 }  // namespace

@@ -137,7 +137,7 @@ TEST(Faults, UnreadableFilesChangeNothing) {
     WriteBytes(t.dir.path() / name, "12 secret");
     fs::permissions(t.dir.path() / name, fs::perms::none);
   }
-  const Text lookup = t.ws.CharTableLookup;
+  const auto lookup = t.ws.CharTableLookup;
   {
     WithoutPermissionOverride asAUser;
     t.ws.InputRomFileName = t.dir.file("r.gb");
@@ -165,7 +165,7 @@ TEST(Faults, AFolderOrAFifoInPlaceOfAFile) {
   // A FIFO looks like a file to the existence check; reading it must neither hang nor load.
   ASSERT_EQ(::mkfifo((t.dir.path() / "pipe.tbl").c_str(), 0600), 0);
   t.ws.TableFileName = t.dir.file("pipe.tbl");
-  const Text lookup = t.ws.CharTableLookup;
+  const auto lookup = t.ws.CharTableLookup;
   LoadTable(t.ws);
   ASSERT_FALSE(t.host.log.empty());
   EXPECT_TRUE(IsGeneralErrorLine(t.host.log.back()));

@@ -261,8 +261,8 @@ TEST(SaveRules, TheTextOnlySaveSaysTheOldFileWentOnlyOnceTheNewOneIsIn) {
                                            W("Файл перевода сохранен в файл: ") + t.dir.file("t.txt")}));
 }
 
-// A working folder whose name Windows-1251 cannot hold: relative names stay relative,
-// so they name files in that folder and never in one called "???".
+// A working folder whose name Windows-1251 cannot hold is a folder like any other: names
+// in it are whole, and never name files in one called "??".
 TEST(SaveRules, AWorkingFolderOutsideTheCodePage) {
   TempDir top;
   const fs::path odd = top.path() / "\xE6\x97\xA5\xE6\x9C\xAC";  // two CJK characters
@@ -273,10 +273,11 @@ TEST(SaveRules, AWorkingFolderOutsideTheCodePage) {
   ScriptedHost host;
   Workspace ws(host);
   InitWorkspace(ws, CurrentDirectory());
-  EXPECT_EQ(ws.SettingsFilePath, "tarvello.ini");
-  EXPECT_EQ(ws.HelpFileName, "tarvellohelp.rtf");
+  const Text folder = fs::current_path().string() + "/";
+  EXPECT_EQ(ws.SettingsFilePath, folder + "tarvello.ini");
+  EXPECT_EQ(ws.HelpFileName, folder + "tarvellohelp.rtf");
   host.files.push_back({"chosen.gb"});
-  EXPECT_EQ(ChooseFileName(ws, FileRequest::Kind::Save, "t", "f"), "chosen.gb");
+  EXPECT_EQ(ChooseFileName(ws, FileRequest::Kind::Save, "t", "f"), folder + "chosen.gb");
   RomWorkBuffer(ws) = "x";
   ws.RomLoaded = true;
   ws.OutputRomFileName = "out.gb";

@@ -40,8 +40,8 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
   EXPECT_EQ(t.ws.InputRomFileName, "");
 
   WriteSettings(t.ws);
-  const auto lines = Lines(ReadBytes(t.dir.path() / "tarvello.ini"));
-  ASSERT_EQ(lines.size(), 57u);
+  const auto lines = Lines(cp1251::ToUtf8(ReadBytes(t.dir.path() / "tarvello.ini")));  // a Windows-1251 file
+  ASSERT_EQ(lines.size(), 58u);
   EXPECT_EQ(lines[0], W("Это файл параметров для программы Tarvello"));
   EXPECT_EQ(lines[6], "");
   EXPECT_EQ(lines[9], "");
@@ -106,8 +106,10 @@ TEST(WriteSettings, EveryValueReadsBack) {
       ws.*def.text = "UTF-8";
     else if (def.kind == SettingKind::FourUnlessOther)
       ws.*def.text = "4";
+    else if (def.kind == SettingKind::ReadEncodingUnlessOther)
+      ws.*def.text = "SHIFT-JIS";
     else if (def.kind == SettingKind::TrimmedUpper)
-      ws.*def.text = W("&H100;ПАПКА ") + cp1251::Upper(def.key);
+      ws.*def.text = W("&H100;ПАПКА ") + utf8::Upper(def.key);
     else
       ws.*def.text = W("/папка с пробелом/") + def.key + ".x";
   }
