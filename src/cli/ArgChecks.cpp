@@ -83,5 +83,5 @@ std::string CheckCellSize(const Text& arg) {
 }
 
 std::string CheckPalette(const Text& arg) {
-  return cp1251::Upper(arg) == "GREY" || CheckFieldNumber(arg).empty() ? std::string() : Bad(arg, "GREY or an offset");
+  return utf8::Upper(arg) == "GREY" || CheckFieldNumber(arg).empty() ? std::string() : Bad(arg, "GREY or an offset");
 }

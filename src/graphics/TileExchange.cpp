@@ -195,7 +195,7 @@ std::optional<TileBlock> ReadTileFields(const TileFields& fields, Text& refusal)
   }
   block.layout = {*format, FieldInt32(fields.count), FieldInt32(fields.perRow), *cell};
   block.offset = FieldInt32(fields.offset);
-  const Text palette = cp1251::Upper(TrimSpaces(fields.palette));
+  const Text palette = utf8::Upper(TrimSpaces(fields.palette));
   if (!palette.empty() && palette != "GREY") block.paletteOffset = FieldInt32(palette);
   if (block.offset < 0 || (block.paletteOffset && *block.paletteOffset < 0)) {
     refusal = W("Неправильно указан адрес блока тайлов или палитры");

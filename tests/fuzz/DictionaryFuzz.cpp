@@ -55,10 +55,10 @@ void CheckPairs(const std::string_view dictionary, const std::string_view transl
 
 void CheckIndex(std::string_view dictionary, std::string_view probes) {
   const ShortTextIndex index(dictionary);
-  const Text upper = cp1251::Upper(dictionary);
+  const Text upper = utf8::Upper(dictionary);
   for (size_t at = 0, len = 1; at < probes.size(); at += len, len = len % ShortTextIndex::kMaxLength + 1) {
     const std::string_view probe = probes.substr(at, len);
-    if (index.contains(probe) != (upper.find(cp1251::Upper(probe)) != Text::npos)) __builtin_trap();
+    if (index.contains(probe) != (upper.find(utf8::Upper(probe)) != Text::npos)) __builtin_trap();
   }
 }
 

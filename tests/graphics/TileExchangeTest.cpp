@@ -202,7 +202,7 @@ TEST(TileExchange, BadPngsAreRefusedAndTheRomStaysAsItWas) {
   for (const Case& c : cases) {
     const std::vector<Text> shown = Import(t, c.png, fallback);
     ASSERT_EQ(shown.size(), 1u) << c.says;
-    EXPECT_NE(shown[0].find(W(c.says)), Text::npos) << cp1251::ToUtf8(shown[0]);
+    EXPECT_NE(shown[0].find(W(c.says)), Text::npos) << shown[0];
     EXPECT_EQ(t.host.log.back(), shown[0]);
     EXPECT_EQ(t.ws.RomImage, rom);
     EXPECT_FALSE(t.ws.RomChanged);

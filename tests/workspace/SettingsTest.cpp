@@ -54,8 +54,9 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
   EXPECT_EQ(lines[39].rfind("BPSFileName= '", 0), 0u);
   EXPECT_EQ(lines[41].rfind("FixHeaderChecksums=NO '", 0), 0u);
   EXPECT_EQ(lines[42].rfind("GbaPointerAlignment=1 '", 0), 0u);
-  EXPECT_EQ(lines[52].rfind("EmulatorCommand=mgba-qt %f '", 0), 0u);
-  EXPECT_EQ(lines[55].rfind("MainFormWidth=0 '", 0), 0u);
+  EXPECT_EQ(lines[53].rfind("EmulatorCommand=mgba-qt %f '", 0), 0u);
+  EXPECT_EQ(lines[56].rfind("MainFormWidth=0 '", 0), 0u);
+  EXPECT_EQ(lines[44].rfind("TextFilesReadEncoding=AUTO '", 0), 0u);
 }
 
 TEST(GetSettingValue, CutsAtTheCommentThenASpaceThenTheLineEnd) {
