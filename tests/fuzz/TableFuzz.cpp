@@ -15,14 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ws.ExtendedTables = size > 0 && (data[0] & 1) ? "YES" : "NO";
   try {
     const DecodedTextFile file = DecodeTextFile(std::string_view(reinterpret_cast<const char*>(data), size));
-    ApplyTableText(ws, file.text, file.foreign);
+    ApplyTableText(ws, file.text);
   } catch (const OperationError&) {
     if (!ws.CharTable.empty()) __builtin_trap();
     return 0;
   }
   if (ws.CharTable.size() != 256 || ws.CharTableLookup.size() != 256) __builtin_trap();
   for (const auto& entry : ws.CharTable)
-    if (entry.size() != 1) __builtin_trap();
+    if (utf8::Length(entry) != 1) __builtin_trap();  // one character of any script
   if (ws.TableExtended) {
     const EntryCodec entries(ws);
     for (const TableEntry& e : ws.TableEntries) {
