@@ -138,7 +138,7 @@ TEST(PackPerevodAddresses, ExtendedTablesPackByTheBytesWritten) {
   t.ws.ExtendedTables = "YES";
   t.ws.TableExtended = true;
   t.ws.TableLoaded = true;
-  t.ws.CharTableLookup = Text(256, '\0');
+  t.ws.CharTableLookup = std::u32string(256, U'\0');
   t.ws.TableEntries = {{"\x10", "a"},
                        {"\x11", "bcdef"},
                        {"\x20\x21", "g"},
