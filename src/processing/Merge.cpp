@@ -1,5 +1,6 @@
 #include "processing/Merge.h"
 #include "workspace/CharTable.h"
+#include "workspace/EntryCodec.h"
 
 #include <algorithm>
 #include <optional>
@@ -240,9 +241,10 @@ void WritePerevodIntoImage(Workspace& ws, Text& image) {
     } else if (parts.address < 1 || parts.address > size) {
       AppendLog(ws, W("Адрес ") + Text(parts.field) + W(" вне образа ROM, строку пропустили"));
     } else {
-      const auto at = static_cast<size_t>(parts.address - 1);
-      const size_t len = std::min(parts.text.size(), image.size() - at);
-      std::copy_n(parts.text.begin(), len, image.begin() + static_cast<std::ptrdiff_t>(at));
+      // A character a byte, as the scratch table reads them back: its Windows-1251 byte.
+      size_t at = static_cast<size_t>(parts.address - 1);
+      for (size_t pos = 0; pos < parts.text.size() && at < image.size(); ++at)
+        image[at] = static_cast<char>(UnknownCharByte(utf8::Next(parts.text, pos)));
     }
     if (i % 100 == 0) bar.set(static_cast<int>(i));
   }

@@ -174,6 +174,15 @@ TEST(FuzzyCombinePerevodFiles, LaterFilesWinAndTheRestShowsThrough) {
   EXPECT_NE(b.ws.LogText.find(W("Вынули текст из ROM файла: ")), Text::npos);
 }
 
+// Windows-1251 files of Cyrillic text merge to the same Windows-1251 bytes; the text goes
+// through the blank image a character a byte.
+TEST(FuzzyCombinePerevodFiles, CyrillicMergesByteForByte) {
+  FuzzyBench b;
+  b.host.files = {{b.dir.file("merged.txt")}};
+  FuzzyCombinePerevodFiles(b.ws, {b.file("1.txt", "100 \xCF\xD0\xC8\xC2\xC5\xD2\r\n"), b.file("2.txt", "100 \xDF\xC4")});
+  EXPECT_EQ(ReadBytes(b.dir.path() / "merged.txt"), "100 \xDF\xC4\xC8\xC2\xC5\xD2\r\n");  // ЯДИВЕТ
+}
+
 TEST(FuzzyCombinePerevodFiles, CancelAtTheSaveQuestionEndsEverything) {
   FuzzyBench b;
   b.ws.PerevodArray = {"1 mine"};
