@@ -135,13 +135,16 @@ EntryCodec::Encoded EntryCodec::encode(std::string_view text) const {
   const auto length = [&](size_t i) -> size_t {
     return item[i] >= 0 ? items_[static_cast<size_t>(item[i])].text.size() : item[i] == kEscape ? 5 : CharBytes(text, i);
   };
+  // Where the characters start, read forwards (a stray byte is a character of its own):
+  // only whole characters are pieces.
+  std::vector<bool> starts(n, false);
+  for (size_t i = 0; i < n;) {
+    starts[i] = true;
+    utf8::Next(text, i);
+  }
   cost(n) = 0;
   for (size_t i = n; i-- > 0;) {
-    // Only whole characters are pieces: no entry text and no escape ends inside one.
-    if (utf8::IsContinuation(text[i])) {
-      cost(i) = kNone / 2;
-      continue;
-    }
+    if (!starts[i]) continue;
     if (EscapeAt(text, i)) {
       cost(i) = 1 + cost(i + 5);
       item[i] = kEscape;

@@ -39,7 +39,7 @@ void CheckPairs(const std::string_view dictionary, const std::string_view transl
   TranslationTexts texts(lines);
   for (int i = 0; i < voc.count && i < 8; ++i) {
     const Text& word = voc.words[static_cast<size_t>(i)];
-    if (word.size() != voc.replacements[static_cast<size_t>(i)].size()) __builtin_trap();
+    if (utf8::Length(word) != utf8::Length(voc.replacements[static_cast<size_t>(i)])) __builtin_trap();  // in characters
     texts.replaceAll(word, voc.replacements[static_cast<size_t>(i)], [](size_t) {});
     if (word.empty()) continue;
     for (auto& line : expected) {

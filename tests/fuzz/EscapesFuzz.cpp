@@ -22,7 +22,8 @@ int Hex(char c) {
   return -1;
 }
 
-// "<$hh>" gives the byte of its leading hex digits: both, the first alone, or none (0).
+// "<$hh>" gives the Windows-1251 character of the byte of its leading hex digits: both,
+// the first alone, or none (0).
 Text ReferenceDecode(std::string_view text) {
   Text out;
   size_t i = 0;
@@ -30,7 +31,8 @@ Text ReferenceDecode(std::string_view text) {
     if (text.substr(i).size() >= 5 && text.substr(i, 2) == "<$" && text[i + 4] == '>') {
       const int high = Hex(text[i + 2]);
       const int low = high < 0 ? -1 : Hex(text[i + 3]);
-      out += static_cast<char>(high < 0 ? 0 : low < 0 ? high : high * 16 + low);
+      const int byte = high < 0 ? 0 : low < 0 ? high : high * 16 + low;
+      utf8::Append(out, cp1251::Decode(static_cast<unsigned char>(byte)));  // the character of that Windows-1251 byte
       i += 5;
     } else {
       out += text[i++];
@@ -78,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Text decoded = DecodeEscapes(Text(input));
   Require(decoded == ReferenceDecode(input));
   Require(decoded.size() <= input.size());
-  Require((input.size() - decoded.size()) % 4 == 0);  // each escape is five characters for one
+  // Each escape is five characters for one (in text, that is: valid UTF-8).
+  if (utf8::Valid(input)) Require((utf8::Length(input) - utf8::Length(decoded)) % 4 == 0);
 
   size_t digits = 0;
   const std::uint64_t prefix = ReadHexPrefix(input, &digits);
