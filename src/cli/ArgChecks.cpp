@@ -1,5 +1,6 @@
 #include "cli/ArgChecks.h"
 
+#include "compression/CompressedBlocks.h"
 #include "graphics/Tiles.h"
 #include "textio/ShiftedPut.h"
 #include "tools/FieldNumber.h"
@@ -84,4 +85,12 @@ std::string CheckCellSize(const Text& arg) {
 
 std::string CheckPalette(const Text& arg) {
   return utf8::Upper(arg) == "GREY" || CheckFieldNumber(arg).empty() ? std::string() : Bad(arg, "GREY or an offset");
+}
+
+std::string CheckBlockOffset(const Text& arg) {
+  return ReadBlockOffset(arg) ? std::string() : Bad(arg, "a block offset (decimal or &H hexadecimal)");
+}
+
+std::string CheckPackType(const Text& arg) {
+  return ReadPackKind(arg) ? std::string() : Bad(arg, "LZ77, LZ77WRAM, RLE, HUFF4 or HUFF8");
 }

@@ -30,3 +30,7 @@ std::string CheckTileFormat(const Text& arg);
 std::string CheckCellSize(const Text& arg);
 // A palette: GREY, or the offset of the ROM's colours as a field number.
 std::string CheckPalette(const Text& arg);
+// A compressed block's offset: decimal digits or "&H" and hexadecimal digits.
+std::string CheckBlockOffset(const Text& arg);
+// A packing type: LZ77, LZ77WRAM, RLE, HUFF4 or HUFF8 in any case.
+std::string CheckPackType(const Text& arg);

@@ -10,5 +10,6 @@ StepRegistry AllSteps() {
   RegisterTableEditSteps(registry);
   RegisterEditorSteps(registry);
   RegisterGraphicsSteps(registry);
+  RegisterCompressionSteps(registry);
   return registry;
 }

@@ -41,5 +41,6 @@ void RegisterToolsSteps(StepRegistry& registry);
 void RegisterTableEditSteps(StepRegistry& registry);
 void RegisterEditorSteps(StepRegistry& registry);
 void RegisterGraphicsSteps(StepRegistry& registry);
+void RegisterCompressionSteps(StepRegistry& registry);
 
 StepRegistry AllSteps();

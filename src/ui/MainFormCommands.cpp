@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "compression/CompressedBlocks.h"
 #include "ips/BpsFile.h"
 #include "ips/IpsFile.h"
 #include "ips/IpsFromPerevod.h"
@@ -230,6 +231,15 @@ MenuHandler GenerateTableAsked(Operation generate) {
   };
 }
 
+// The block's offset is asked first; a cancelled question ends the command.
+MenuHandler WithBlockOffset(void (*op)(Workspace&, const Text&)) {
+  return [op](MainForm& form, const Text& caption) {
+    Workspace& ws = form.workspace();
+    const auto offset = AskBlockOffset(ws, caption);
+    if (offset && !offset->empty()) op(ws, *offset);
+  };
+}
+
 // The dumper's window takes its file name from ReportFileName.
 MenuHandler DumperAsked(WindowFactory make) {
   return [make](MainForm& form, const Text& caption) {
@@ -345,6 +355,10 @@ std::vector<MenuEntry> MainMenuEntries() {
       {1, "menuFixHeaderChecksums", "Исправить контрольные суммы заголовка",
        Run([](Workspace& ws) { FixHeaderChecksums(ws); })},
       {1, "menuRunInEmulator", "Запустить в эмуляторе", Run(RunInEmulator)},
+      {1, "menuFindCompressed", "Найти сжатые данные", Run(FindCompressed)},
+      {1, "menuUnpackBlock", "Распаковать блок...", WithBlockOffset(UnpackBlock)},
+      {1, "menuPutPackedBlock", "Запаковать и записать блок...",
+       WithBlockOffset([](Workspace& ws, const Text& offset) { PutPackedBlock(ws, offset); })},
       {0, "menuHelp", "Help", {}},
       {1, "menuHelpContents", "Tarvello подсказка", [](MainForm& form, const Text&) { form.showHelp(); }},
       {1, "menuAbout", "About", [](MainForm& form, const Text&) { form.showAbout(); }},

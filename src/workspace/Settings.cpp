@@ -15,7 +15,7 @@ namespace {
 using K = SettingKind;
 using WS = Workspace;
 
-const std::array<SettingDef, 48> kDefs = {{
+const std::array<SettingDef, 52> kDefs = {{
     {"InputRomFileName", K::Path, " 'имя и путь к входному рому", &WS::InputRomFileName},
     {"OutputRomFileName", K::Path, " 'имя и путь к выходному рому", &WS::OutputRomFileName},
     {"IPSFileName", K::Path, " 'имя и путь ко входному IPS", &WS::IPSFileName},
@@ -80,6 +80,14 @@ const std::array<SettingDef, 48> kDefs = {{
     {"TextFilesReadEncoding", K::ReadEncodingUnlessOther,
      " 'как читать текстовые файлы не в UTF-8: AUTO, UTF-8, WINDOWS-1251, SHIFT-JIS или EUC-JP",
      &WS::TextFilesReadEncoding},
+    {"LzVramSafe", K::YesUnlessNo, " 'сжимать LZ77 без копирования с расстояния 1 (безопасно для видеопамяти)?",
+     &WS::LzVramSafe},
+    {"FreeSpaceByte", K::HexByteOrFF, " 'байт свободного места в ROM (две шестнадцатеричные цифры)",
+     &WS::FreeSpaceByte},
+    {"FreeSpace", K::TrimmedText, " 'свободное место для сжатых блоков: начало-конец через точку с запятой (с 0)",
+     &WS::FreeSpace},
+    {"AllowRomGrowth", K::NoUnlessYes, " 'увеличивать ли ROM, если сжатому блоку негде поместиться?",
+     &WS::AllowRomGrowth},
     {"RecentFiles1", K::Path, " 'недавний файл (вид|имя и путь), самый новый", &WS::RecentFiles1},
     {"RecentFiles2", K::Path, " 'недавний файл", &WS::RecentFiles2},
     {"RecentFiles3", K::Path, " 'недавний файл", &WS::RecentFiles3},
@@ -109,6 +117,14 @@ const char* const kHeader[] = {
     "",
 };
 
+Text HexByteOrFF(const Text& value) {
+  const Text upper = cp1251::Upper(value);
+  const bool hex = !upper.empty() && upper.size() <= 2 &&
+                   upper.find_first_not_of("0123456789ABCDEF") == Text::npos;
+  if (!hex) return "FF";
+  return upper.size() == 1 ? "0" + upper : upper;
+}
+
 void Store(Workspace& ws, const SettingDef& def, const Text& raw) {
   switch (def.kind) {
     case K::Path:
@@ -127,6 +143,7 @@ void Store(Workspace& ws, const SettingDef& def, const Text& raw) {
       break;
     }
     case K::FourUnlessOther: ws.*def.text = TrimSpaces(raw) == "4" ? "4" : "1"; break;
+    case K::HexByteOrFF: ws.*def.text = HexByteOrFF(TrimSpaces(raw)); break;
   }
 }
 

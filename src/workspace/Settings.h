@@ -17,6 +17,7 @@ enum class SettingKind {
   Utf8UnlessOther,  // "UTF-8" after trimming and upper-casing, else "WINDOWS-1251"
   FourUnlessOther,  // "4" after trimming, else "1"
   ReadEncodingUnlessOther,  // one of the read encodings after trimming and upper-casing, else "AUTO"
+  HexByteOrFF,              // one or two hexadecimal digits, written as two upper-case ones; else "FF"
 };
 
 struct SettingDef {

@@ -177,6 +177,10 @@ struct Workspace {
   Text FixHeaderChecksums;   // "YES": every SaveRom fixes the header checksums first
   Text GbaPointerAlignment;  // "1" or "4": the file-offset alignment of GBA pointers searched
   Text GbPointerTables;      // "START-END[:BANK];...": the Game Boy pointer tables named
+  Text LzVramSafe;           // "YES": packed LZ77 never copies from distance 1
+  Text FreeSpaceByte;        // two hexadecimal digits: the byte that marks free ROM space
+  Text FreeSpace;            // "START-END;...": where grown compressed blocks may go
+  Text AllowRomGrowth;       // "YES": a block that finds no room grows the ROM
   // The last files loaded by name, newest first, each "KIND|path" (workspace/OpenedFiles.h).
   Text RecentFiles1, RecentFiles2, RecentFiles3, RecentFiles4, RecentFiles5, RecentFiles6, RecentFiles7, RecentFiles8;
   Text EmulatorCommand;  // "Запустить в эмуляторе": the program and its words, %f the image

@@ -1,0 +1,241 @@
+// LZ77 (0x10): groups of a flag byte and up to eight items, a literal byte or a copy of
+// 3 to 18 bytes from 1 to 4096 bytes back.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "compression/Codecs.h"
+
+namespace {
+
+constexpr size_t kWindow = 4096;
+constexpr int kMinCopy = 3;
+constexpr int kMaxCopy = 18;
+
+std::uint8_t At(std::string_view data, size_t i) {
+  return static_cast<std::uint8_t>(data[i]);
+}
+
+// The copy may overlap what it writes: byte by byte when it does.
+void CopyBack(char* out, size_t to, size_t distance, size_t length) {
+  if (distance >= length) {
+    std::memcpy(out + to, out + to - distance, length);
+    return;
+  }
+  for (size_t k = 0; k < length; ++k) out[to + k] = out[to + k - distance];
+}
+
+}  // namespace
+
+UnpackResult UnpackLz77(std::string_view data) {
+  UnpackResult r;
+  const auto header = ReadStreamHeader(data);
+  if (!header || header->type != StreamType::Lz77) {
+    r.error = StreamError::UnknownType;
+    return r;
+  }
+  const size_t size = header->size;
+  r.data.resize(size);
+  char* out = r.data.data();
+  size_t in = 4, o = 0;
+  const size_t n = data.size();
+  const auto fail = [&r](StreamError e) {
+    r.error = e;
+    r.data.clear();
+    return r;
+  };
+  while (o < size) {
+    if (in >= n) return fail(StreamError::Truncated);
+    unsigned flags = At(data, in++);
+    for (int bit = 0; bit < 8 && o < size; ++bit, flags <<= 1) {
+      if (!(flags & 0x80)) {
+        if (in >= n) return fail(StreamError::Truncated);
+        out[o++] = data[in++];
+        continue;
+      }
+      if (in + 1 >= n) return fail(StreamError::Truncated);
+      const unsigned b0 = At(data, in), b1 = At(data, in + 1);
+      in += 2;
+      size_t length = (b0 >> 4) + kMinCopy;
+      const size_t distance = ((b0 & 0x0F) << 8 | b1) + 1;
+      if (distance > o) return fail(StreamError::CopyBeforeStart);
+      if (length > size - o) {
+        length = size - o;
+        r.overran = true;
+      }
+      CopyBack(out, o, distance, length);
+      o += length;
+    }
+  }
+  r.packedSize = in;
+  return r;
+}
+
+StreamCheck CheckLz77(std::string_view data) {
+  StreamCheck c;
+  const auto header = ReadStreamHeader(data);
+  if (!header || header->type != StreamType::Lz77) {
+    c.error = StreamError::UnknownType;
+    return c;
+  }
+  const size_t size = header->size, n = data.size();
+  size_t in = 4, o = 0;
+  while (o < size) {
+    if (in >= n) return c.error = StreamError::Truncated, c;
+    unsigned flags = At(data, in++);
+    int bit = 0;
+    for (; bit < 8 && o < size; ++bit, flags <<= 1) {
+      if (!(flags & 0x80)) {
+        if (in >= n) return c.error = StreamError::Truncated, c;
+        ++in, ++o;
+        continue;
+      }
+      if (in + 1 >= n) return c.error = StreamError::Truncated, c;
+      const unsigned b0 = At(data, in), b1 = At(data, in + 1);
+      in += 2;
+      const size_t length = (b0 >> 4) + kMinCopy;
+      if ((((b0 & 0x0F) << 8) | b1) + 1 > o) return c.error = StreamError::CopyBeforeStart, c;
+      if (length > size - o) c.overran = true;
+      o += std::min(length, size - o);
+    }
+    if (bit < 8 && (flags & 0xFF) != 0) c.zeroTail = false;
+  }
+  c.packedSize = in;
+  return c;
+}
+
+namespace {
+
+// The longest copy at every position, over every distance the window allows. Every
+// earlier position in the window is chained by the hash of its first K bytes, for each K
+// from 3 to 18, so "is there a copy of K bytes?" is answered by the most recent true
+// match in one chain. The previous position's copy, one byte shorter, is a lower bound,
+// and most positions need one or two such questions.
+struct Matches {
+  std::vector<std::uint8_t> length;     // 0 where no copy of 3 bytes or more exists
+  std::vector<std::uint16_t> distance;  // of the longest copy
+};
+
+constexpr int kHashBits = 12;
+constexpr size_t kTiers = kMaxCopy + 1;  // indexed by K; 0 to 2 unused
+// A position's link is overwritten a window after it left the window, so a position is
+// entered before its own look-up without losing the one exactly a window back.
+constexpr size_t kLinks = 2 * kWindow;
+
+class PrefixChains {
+ public:
+  explicit PrefixChains(const std::uint8_t* p) : p_(p) {
+    for (auto& h : head_) h.fill(-1);
+  }
+  // Enters position i under each of its prefixes of up to `limit` bytes.
+  void insert(size_t i, size_t limit) {
+    std::uint32_t h = 0;
+    for (size_t k = 0; k < limit; ++k) {
+      h = (h + p_[i + k]) * 2654435761u;
+      if (k + 1 < kMinCopy) continue;
+      const std::uint32_t slot = h >> (32 - kHashBits);
+      hash_[k + 1] = slot;
+      prev_[k + 1][i & (kLinks - 1)] = head_[k + 1][slot];
+      head_[k + 1][slot] = static_cast<std::int32_t>(i);
+    }
+  }
+  // The nearest earlier position, at least `minDistance` back, whose first k bytes are
+  // position i's (entered last); -1 when the window holds none.
+  std::int32_t find(size_t i, size_t k, size_t minDistance) const {
+    for (std::int32_t j = head_[k][hash_[k]]; j >= 0 && i - j <= kWindow; j = prev_[k][j & (kLinks - 1)])
+      if (i - j >= minDistance && std::memcmp(p_ + j, p_ + i, k) == 0) return j;
+    return -1;
+  }
+
+ private:
+  const std::uint8_t* p_;
+  std::array<std::array<std::int32_t, size_t{1} << kHashBits>, kTiers> head_;
+  std::array<std::array<std::int32_t, kLinks>, kTiers> prev_{};
+  std::array<std::uint32_t, kTiers> hash_{};
+};
+
+Matches FindLongestMatches(std::string_view in, size_t minDistance) {
+  const size_t n = in.size();
+  Matches m{std::vector<std::uint8_t>(n, 0), std::vector<std::uint16_t>(n, 0)};
+  const auto* p = reinterpret_cast<const std::uint8_t*>(in.data());
+  auto chains = std::make_unique<PrefixChains>(p);
+  size_t known = 0, knownDistance = 0;  // the previous position's copy, one shorter
+  for (size_t i = 0; i + kMinCopy <= n; ++i) {
+    const size_t limit = std::min<size_t>(kMaxCopy, n - i);
+    chains->insert(i, limit);
+    // lo: a length reached (with its distance); hi: the first length known unreachable.
+    size_t lo = std::min(known, limit), distance = knownDistance, hi = limit + 1;
+    if (lo < kMinCopy - 1) lo = kMinCopy - 1;
+    const auto reach = [&](size_t k) {
+      const std::int32_t j = chains->find(i, k, minDistance);
+      if (j < 0) return hi = k, false;
+      lo = k, distance = i - j;
+      return true;
+    };
+    if (lo < limit && reach(lo + 1) && lo < limit) reach(limit);
+    while (lo + 1 < hi) reach((lo + hi) / 2);
+    if (lo >= kMinCopy) {
+      m.length[i] = static_cast<std::uint8_t>(lo);
+      m.distance[i] = static_cast<std::uint16_t>(distance);
+    }
+    known = lo >= kMinCopy ? lo - 1 : 0, knownDistance = distance;
+  }
+  return m;
+}
+
+}  // namespace
+
+std::string PackLz77(std::string_view input, bool vramSafe) {
+  if (input.size() > kMaxUnpackedSize) throw std::length_error("LZ77 input above 16 MiB");
+  const size_t n = input.size();
+  const Matches m = FindLongestMatches(input, vramSafe ? 2 : 1);
+  // The cheapest encoding of every suffix for each position in the flag byte: an item
+  // at slot 0 also pays for the flag byte of its group. Copies of every length up to
+  // the longest are tried, so the parse is exact, not greedy.
+  using Row = std::array<std::uint32_t, 8>;
+  constexpr size_t kRing = 32;  // a power of two above kMaxCopy + 1
+  std::array<Row, kRing> cost{};
+  std::vector<std::uint8_t> choice(n * 8, 0);
+  for (size_t i = n; i-- > 0;) {
+    // The cheapest copy into each next slot, over every length, then the choice per slot.
+    Row copy, copyLength;
+    copy.fill(UINT32_MAX);
+    copyLength.fill(0);
+    for (std::uint32_t len = kMinCopy; len <= m.length[i]; ++len) {
+      const Row& after = cost[(i + len) & (kRing - 1)];
+      for (int k = 0; k < 8; ++k) {
+        const bool better = after[k] < copy[k];
+        copy[k] = better ? after[k] : copy[k];
+        copyLength[k] = better ? len : copyLength[k];
+      }
+    }
+    const Row& literal = cost[(i + 1) & (kRing - 1)];
+    Row& here = cost[i & (kRing - 1)];
+    for (int j = 0; j < 8; ++j) {
+      const int next = (j + 1) & 7;
+      const bool useCopy = copy[next] != UINT32_MAX && 2 + copy[next] < 1 + literal[next];
+      here[j] = (useCopy ? 2 + copy[next] : 1 + literal[next]) + (j == 0);
+      choice[i * 8 + j] = static_cast<std::uint8_t>(useCopy ? copyLength[next] : 0);
+    }
+  }
+  std::string out = StreamHeaderBytes(StreamType::Lz77, static_cast<std::uint32_t>(n));
+  out.reserve(out.size() + (n ? cost[0][0] : 0));
+  size_t flagAt = 0;
+  for (size_t i = 0, j = 0; i < n; j = (j + 1) & 7) {
+    if (j == 0) flagAt = out.size(), out += '\0';
+    const size_t len = choice[i * 8 + j];
+    if (len == 0) {
+      out += input[i++];
+      continue;
+    }
+    const unsigned d = m.distance[i] - 1u;
+    out[flagAt] = static_cast<char>(static_cast<std::uint8_t>(out[flagAt]) | (0x80u >> j));
+    out += static_cast<char>(((len - kMinCopy) << 4) | (d >> 8));
+    out += static_cast<char>(d & 0xFF);
+    i += len;
+  }
+  return out;
+}
