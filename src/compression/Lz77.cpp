@@ -121,8 +121,11 @@ struct Matches {
 
 constexpr int kHashBits = 12;
 constexpr size_t kTiers = kMaxCopy + 1;  // indexed by K; 0 to 2 unused
-// A position's link is overwritten a window after it left the window, so a position is
-// entered before its own look-up without losing the one exactly a window back.
+// A position whose 18 bytes repeat those of a chained position at most this far back is
+// not chained itself: that position stands for it (and for every such repeat since), and
+// its `latest` names the newest of them. Chain walks reach this much past the window.
+constexpr size_t kTwinReach = 512;
+// Links live in a ring; a slot is reused only once its position is out of every walk.
 constexpr size_t kLinks = 2 * kWindow;
 
 class PrefixChains {
@@ -130,31 +133,49 @@ class PrefixChains {
   explicit PrefixChains(const std::uint8_t* p) : p_(p) {
     for (auto& h : head_) h.fill(-1);
   }
-  // Enters position i under each of its prefixes of up to `limit` bytes.
-  void insert(size_t i, size_t limit) {
+  // Hashes position i's prefixes of up to `limit` bytes for the look-ups and the entry.
+  void at(size_t i, size_t limit) {
     std::uint32_t h = 0;
     for (size_t k = 0; k < limit; ++k) {
       h = (h + p_[i + k]) * 2654435761u;
-      if (k + 1 < kMinCopy) continue;
-      const std::uint32_t slot = h >> (32 - kHashBits);
-      hash_[k + 1] = slot;
-      prev_[k + 1][i & (kLinks - 1)] = head_[k + 1][slot];
-      head_[k + 1][slot] = static_cast<std::int32_t>(i);
+      hash_[k + 1] = h >> (32 - kHashBits);
     }
+    limit_ = limit;
   }
-  // The nearest earlier position, at least `minDistance` back, whose first k bytes are
-  // position i's (entered last); -1 when the window holds none.
-  std::int32_t find(size_t i, size_t k, size_t minDistance) const {
-    for (std::int32_t j = head_[k][hash_[k]]; j >= 0 && i - j <= kWindow; j = prev_[k][j & (kLinks - 1)])
-      if (i - j >= minDistance && std::memcmp(p_ + j, p_ + i, k) == 0) return j;
-    return -1;
+  // Chains position i (hashed last) under each of its prefixes.
+  void enter(size_t i) {
+    for (size_t k = kMinCopy; k <= limit_; ++k) {
+      prev_[i & (kLinks - 1)][k] = head_[k][hash_[k]];
+      head_[k][hash_[k]] = static_cast<std::int32_t>(i);
+    }
+    latest_[i & (kLinks - 1)] = static_cast<std::int32_t>(i);
+  }
+  // A repeat of chained position `chained` is now far enough back to be copied from.
+  void repeatReady(size_t chained, size_t repeat) { latest_[chained & (kLinks - 1)] = static_cast<std::int32_t>(repeat); }
+
+  struct Found {
+    std::int32_t chained = -1;  // the chained position, -1 when none
+    size_t source = 0;          // where to copy from: it or its newest repeat
+  };
+  // A position in the window, at least `minDistance` back, whose first k bytes are
+  // position i's (hashed last).
+  Found find(size_t i, size_t k, size_t minDistance) const {
+    for (std::int32_t j = head_[k][hash_[k]]; j >= 0 && i - j <= kWindow + kTwinReach;
+         j = prev_[j & (kLinks - 1)][k]) {
+      const size_t source = static_cast<size_t>(latest_[j & (kLinks - 1)]);
+      if (i - source <= kWindow && i - source >= minDistance && std::memcmp(p_ + source, p_ + i, k) == 0)
+        return {j, source};
+    }
+    return {};
   }
 
  private:
   const std::uint8_t* p_;
   std::array<std::array<std::int32_t, size_t{1} << kHashBits>, kTiers> head_;
-  std::array<std::array<std::int32_t, kLinks>, kTiers> prev_{};
+  std::array<std::array<std::int32_t, kTiers + 1>, kLinks> prev_{};  // by position, then K: one line a position
+  std::array<std::int32_t, kLinks> latest_{};
   std::array<std::uint32_t, kTiers> hash_{};
+  size_t limit_ = 0;
 };
 
 Matches FindLongestMatches(std::string_view in, size_t minDistance) {
@@ -163,16 +184,26 @@ Matches FindLongestMatches(std::string_view in, size_t minDistance) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(in.data());
   auto chains = std::make_unique<PrefixChains>(p);
   size_t known = 0, knownDistance = 0;  // the previous position's copy, one shorter
+  // Repeats not chained, each waiting until it may be copied from (minDistance back).
+  std::array<std::pair<size_t, size_t>, 2> waiting{};
+  size_t waitingCount = 0;
   for (size_t i = 0; i + kMinCopy <= n; ++i) {
+    while (waitingCount > 0 && i - waiting[0].second >= minDistance) {
+      chains->repeatReady(waiting[0].first, waiting[0].second);
+      waiting[0] = waiting[1];
+      --waitingCount;
+    }
     const size_t limit = std::min<size_t>(kMaxCopy, n - i);
-    chains->insert(i, limit);
+    chains->at(i, limit);
     // lo: a length reached (with its distance); hi: the first length known unreachable.
     size_t lo = std::min(known, limit), distance = knownDistance, hi = limit + 1;
     if (lo < kMinCopy - 1) lo = kMinCopy - 1;
+    std::int32_t fullRepeatOf = -1;
     const auto reach = [&](size_t k) {
-      const std::int32_t j = chains->find(i, k, minDistance);
-      if (j < 0) return hi = k, false;
-      lo = k, distance = i - j;
+      const PrefixChains::Found f = chains->find(i, k, minDistance);
+      if (f.chained < 0) return hi = k, false;
+      lo = k, distance = i - f.source;
+      if (k == kMaxCopy) fullRepeatOf = f.chained;
       return true;
     };
     if (lo < limit && reach(lo + 1) && lo < limit) reach(limit);
@@ -182,6 +213,10 @@ Matches FindLongestMatches(std::string_view in, size_t minDistance) {
       m.distance[i] = static_cast<std::uint16_t>(distance);
     }
     known = lo >= kMinCopy ? lo - 1 : 0, knownDistance = distance;
+    if (fullRepeatOf >= 0 && i - fullRepeatOf <= kTwinReach)
+      waiting[waitingCount++] = {static_cast<size_t>(fullRepeatOf), i};
+    else
+      chains->enter(i);
   }
   return m;
 }
@@ -195,16 +230,16 @@ std::string PackLz77(std::string_view input, bool vramSafe) {
   // The cheapest encoding of every suffix for each position in the flag byte: an item
   // at slot 0 also pays for the flag byte of its group. Copies of every length up to
   // the longest are tried, so the parse is exact, not greedy.
-  using Row = std::array<std::uint32_t, 8>;
+  using Row = std::array<std::int32_t, 8>;  // signed: SSE2 compares signed words
   constexpr size_t kRing = 32;  // a power of two above kMaxCopy + 1
   std::array<Row, kRing> cost{};
   std::vector<std::uint8_t> choice(n * 8, 0);
   for (size_t i = n; i-- > 0;) {
     // The cheapest copy into each next slot, over every length, then the choice per slot.
     Row copy, copyLength;
-    copy.fill(UINT32_MAX);
+    copy.fill(INT32_MAX);
     copyLength.fill(0);
-    for (std::uint32_t len = kMinCopy; len <= m.length[i]; ++len) {
+    for (std::int32_t len = kMinCopy; len <= m.length[i]; ++len) {
       const Row& after = cost[(i + len) & (kRing - 1)];
       for (int k = 0; k < 8; ++k) {
         const bool better = after[k] < copy[k];
@@ -216,7 +251,7 @@ std::string PackLz77(std::string_view input, bool vramSafe) {
     Row& here = cost[i & (kRing - 1)];
     for (int j = 0; j < 8; ++j) {
       const int next = (j + 1) & 7;
-      const bool useCopy = copy[next] != UINT32_MAX && 2 + copy[next] < 1 + literal[next];
+      const bool useCopy = copy[next] != INT32_MAX && 2 + copy[next] < 1 + literal[next];
       here[j] = (useCopy ? 2 + copy[next] : 1 + literal[next]) + (j == 0);
       choice[i * 8 + j] = static_cast<std::uint8_t>(useCopy ? copyLength[next] : 0);
     }

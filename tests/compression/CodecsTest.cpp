@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <random>
@@ -219,6 +220,39 @@ TEST(Codecs, LzAndRleSizesMatchEveryParseTried) {
     EXPECT_EQ(PackLz77(s, true).size(), 4 + BruteLz77(s, 0, 0, 2));
     EXPECT_EQ(PackLz77(s, false).size(), 4 + BruteLz77(s, 0, 0, 1));
     EXPECT_EQ(PackRle(s).size(), 4 + BruteRle(s, 0));
+  }
+}
+
+// The smallest LZ77 size by the plain rules: every distance of the window tried at
+// every position, then the cheapest parse over positions and flag slots.
+size_t PlainSmallestLz77(const Bytes& s, size_t minDistance) {
+  const size_t n = s.size();
+  std::vector<size_t> longest(n, 0);
+  for (size_t i = 0; i < n; ++i)
+    for (size_t d = minDistance; d <= i && d <= 4096 && longest[i] < 18; ++d) {
+      size_t len = 0;
+      while (len < 18 && i + len < n && s[i + len] == s[i + len - d]) ++len;
+      longest[i] = std::max(longest[i], len);
+    }
+  std::vector<std::array<size_t, 8>> cost(n + 1);
+  cost[n].fill(0);
+  for (size_t i = n; i-- > 0;)
+    for (size_t slot = 0; slot < 8; ++slot) {
+      const size_t next = (slot + 1) % 8, flag = slot == 0;
+      size_t best = flag + 1 + cost[i + 1][next];
+      for (size_t len = 3; len <= longest[i]; ++len) best = std::min(best, flag + 2 + cost[i + len][next]);
+      cost[i][slot] = best;
+    }
+  return 4 + cost[0][0];
+}
+
+TEST(Codecs, LzSizeMatchesThePlainSearchAcrossTheWindow) {
+  // Long repeats and repeats exactly a window apart, where a faster match finder could lose one.
+  Bytes periodic;
+  for (size_t i = 0; i < 6000; ++i) periodic += static_cast<char>(i % 4096 < 40 ? i % 4096 : (i * 7) % 13);
+  for (const Bytes& input : {Tiles(160, 21), Runs(5000, 22), Random(5000, 2, 23), periodic}) {
+    EXPECT_EQ(PackLz77(input, true).size(), PlainSmallestLz77(input, 2));
+    EXPECT_EQ(PackLz77(input, false).size(), PlainSmallestLz77(input, 1));
   }
 }
 

@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include "MainGuiBench.h"
+#include "compression/Codecs.h"
 #include "support/TestFiles.h"
 #include "ui/QtText.h"
 #include "workspace/CharTable.h"
@@ -91,6 +92,9 @@ TEST(MainMenu, EveryItemInOrderWithItsExactCaption) {
       "1 menuShiftedPut Возврат перевода со сдвигом",
       "1 menuFixHeaderChecksums Исправить контрольные суммы заголовка",
       "1 menuRunInEmulator Запустить в эмуляторе",
+      "1 menuFindCompressed Найти сжатые данные",
+      "1 menuUnpackBlock Распаковать блок...",
+      "1 menuPutPackedBlock Запаковать и записать блок...",
       "0 menuHelp Help",
       "1 menuHelpContents Tarvello подсказка",
       "1 menuAbout About",
@@ -353,6 +357,21 @@ TEST(MainMenu, FitCheckAndHeaderFixReachTheirOperations) {
   EXPECT_TRUE(b.logged(W("Файл с переводом еще не загружен")));
   b.click("menuFixHeaderChecksums");
   EXPECT_TRUE(b.logged(W("ROM еще не загружен")));
+}
+
+TEST(MainMenu, CompressedBlockItemsAskTheOffsetThenRunTheirOperations) {
+  MainGuiBench b;
+  b.ws.RomImage = std::string(8, 'x') + PackRle(std::string(40, 'a')) + std::string(64, '\xFF');
+  b.ws.RomLoaded = true;
+  b.host.inputs.push_back(Text("&H8"));
+  b.click("menuUnpackBlock", "a.bin");
+  EXPECT_EQ(ReadBytes(b.path("a.bin")), std::string(40, 'a'));
+  const size_t asked = b.host.fileRequests.size();
+  b.host.inputs.push_back(std::nullopt);  // a cancelled question asks nothing more
+  b.click("menuPutPackedBlock");
+  EXPECT_EQ(b.host.fileRequests.size(), asked);
+  b.click("menuFindCompressed", "list.txt");
+  EXPECT_EQ(ReadBytes(b.path("list.txt")), "&H00000008 RLE 6 40 0\r\n");
 }
 
 TEST(MainMenu, NoCommandStartsWhileAnotherRuns) {

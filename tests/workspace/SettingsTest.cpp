@@ -41,7 +41,7 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
 
   WriteSettings(t.ws);
   const auto lines = Lines(cp1251::ToUtf8(ReadBytes(t.dir.path() / "tarvello.ini")));  // a Windows-1251 file
-  ASSERT_EQ(lines.size(), 58u);
+  ASSERT_EQ(lines.size(), 62u);
   EXPECT_EQ(lines[0], W("Это файл параметров для программы Tarvello"));
   EXPECT_EQ(lines[6], "");
   EXPECT_EQ(lines[9], "");
@@ -54,8 +54,8 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
   EXPECT_EQ(lines[39].rfind("BPSFileName= '", 0), 0u);
   EXPECT_EQ(lines[41].rfind("FixHeaderChecksums=NO '", 0), 0u);
   EXPECT_EQ(lines[42].rfind("GbaPointerAlignment=1 '", 0), 0u);
-  EXPECT_EQ(lines[53].rfind("EmulatorCommand=mgba-qt %f '", 0), 0u);
-  EXPECT_EQ(lines[56].rfind("MainFormWidth=0 '", 0), 0u);
+  EXPECT_EQ(lines[57].rfind("EmulatorCommand=mgba-qt %f '", 0), 0u);
+  EXPECT_EQ(lines[60].rfind("MainFormWidth=0 '", 0), 0u);
   EXPECT_EQ(lines[44].rfind("TextFilesReadEncoding=AUTO '", 0), 0u);
 }
 
@@ -109,6 +109,8 @@ TEST(WriteSettings, EveryValueReadsBack) {
       ws.*def.text = "4";
     else if (def.kind == SettingKind::ReadEncodingUnlessOther)
       ws.*def.text = "SHIFT-JIS";
+    else if (def.kind == SettingKind::HexByteOrFF)
+      ws.*def.text = "0A";
     else if (def.kind == SettingKind::TrimmedUpper)
       ws.*def.text = W("&H100;ПАПКА ") + utf8::Upper(def.key);
     else
