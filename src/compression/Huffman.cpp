@@ -75,6 +75,12 @@ UnpackResult UnpackHuffman(std::string_view data) {
   size_t treeEnd = 0, words = 0;
   if ((r.error = TreeEnd(data, treeEnd)) != StreamError::None) return r;
   const int bits = SymbolBits(header->type);
+  // Every symbol takes a bit at least: a size the data cannot reach is refused before
+  // its buffer is made.
+  if (std::uint64_t{header->size} * (8 / bits) > std::uint64_t{data.size() - treeEnd} * 8) {
+    r.error = StreamError::Truncated;
+    return r;
+  }
   r.data.reserve(header->size);
   bool low = true;
   r.error = Decode(data, treeEnd, size_t{header->size} * (8 / bits), bits, words, [&](unsigned s) {

@@ -38,8 +38,6 @@ UnpackResult UnpackLz77(std::string_view data) {
     return r;
   }
   const size_t size = header->size;
-  r.data.resize(size);
-  char* out = r.data.data();
   size_t in = 4, o = 0;
   const size_t n = data.size();
   const auto fail = [&r](StreamError e) {
@@ -47,6 +45,11 @@ UnpackResult UnpackLz77(std::string_view data) {
     r.data.clear();
     return r;
   };
+  // No byte of a stream yields more than 9 bytes (a group of 17 yields at most 144), so a
+  // size the data cannot reach is refused before its buffer is made.
+  if (size > (n - 4) * 9 + kMaxCopy) return fail(StreamError::Truncated);
+  r.data.resize(size);
+  char* out = r.data.data();
   while (o < size) {
     if (in >= n) return fail(StreamError::Truncated);
     unsigned flags = At(data, in++);
@@ -128,6 +131,20 @@ constexpr size_t kTwinReach = 512;
 // Links live in a ring; a slot is reused only once its position is out of every walk.
 constexpr size_t kLinks = 2 * kWindow;
 
+// Whether the k bytes at a and b agree; k is at most 18, too short for a call to pay.
+bool SameBytes(const std::uint8_t* a, const std::uint8_t* b, size_t k) {
+  size_t t = 0;
+  for (; t + 8 <= k; t += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + t, 8);
+    std::memcpy(&y, b + t, 8);
+    if (x != y) return false;
+  }
+  for (; t < k; ++t)
+    if (a[t] != b[t]) return false;
+  return true;
+}
+
 class PrefixChains {
  public:
   explicit PrefixChains(const std::uint8_t* p) : p_(p) {
@@ -163,7 +180,7 @@ class PrefixChains {
     for (std::int32_t j = head_[k][hash_[k]]; j >= 0 && i - j <= kWindow + kTwinReach;
          j = prev_[j & (kLinks - 1)][k]) {
       const size_t source = static_cast<size_t>(latest_[j & (kLinks - 1)]);
-      if (i - source <= kWindow && i - source >= minDistance && std::memcmp(p_ + source, p_ + i, k) == 0)
+      if (i - source <= kWindow && i - source >= minDistance && SameBytes(p_ + source, p_ + i, k))
         return {j, source};
     }
     return {};
@@ -230,34 +247,41 @@ std::string PackLz77(std::string_view input, bool vramSafe) {
   // The cheapest encoding of every suffix for each position in the flag byte: an item
   // at slot 0 also pays for the flag byte of its group. Copies of every length up to
   // the longest are tried, so the parse is exact, not greedy.
-  using Row = std::array<std::int32_t, 8>;  // signed: SSE2 compares signed words
+  // Costs are kept modulo 2^16: the rows a position compares lie within a few dozen bytes
+  // of each other, so differences from one of them fit 16 signed bits, and a row of eight
+  // is one SSE2 register.
+  using Row = std::array<std::uint16_t, 8>;
+  using Rel = std::array<std::int16_t, 8>;
   constexpr size_t kRing = 32;  // a power of two above kMaxCopy + 1
   std::array<Row, kRing> cost{};
   std::vector<std::uint8_t> choice(n * 8, 0);
   for (size_t i = n; i-- > 0;) {
+    const Row& literal = cost[(i + 1) & (kRing - 1)];
+    const std::uint16_t base = literal[0];
     // The cheapest copy into each next slot, over every length, then the choice per slot.
-    Row copy, copyLength;
-    copy.fill(INT32_MAX);
+    Rel copy, copyLength;
+    copy.fill(INT16_MAX);
     copyLength.fill(0);
-    for (std::int32_t len = kMinCopy; len <= m.length[i]; ++len) {
+    for (std::int16_t len = kMinCopy; len <= m.length[i]; ++len) {
       const Row& after = cost[(i + len) & (kRing - 1)];
       for (int k = 0; k < 8; ++k) {
-        const bool better = after[k] < copy[k];
-        copy[k] = better ? after[k] : copy[k];
+        const auto v = static_cast<std::int16_t>(after[k] - base);
+        const bool better = v < copy[k];
+        copy[k] = better ? v : copy[k];
         copyLength[k] = better ? len : copyLength[k];
       }
     }
-    const Row& literal = cost[(i + 1) & (kRing - 1)];
     Row& here = cost[i & (kRing - 1)];
     for (int j = 0; j < 8; ++j) {
       const int next = (j + 1) & 7;
-      const bool useCopy = copy[next] != INT32_MAX && 2 + copy[next] < 1 + literal[next];
-      here[j] = (useCopy ? 2 + copy[next] : 1 + literal[next]) + (j == 0);
+      const int viaLiteral = 1 + static_cast<std::int16_t>(literal[next] - base);
+      const bool useCopy = copy[next] != INT16_MAX && 2 + copy[next] < viaLiteral;
+      here[j] = static_cast<std::uint16_t>(base + (useCopy ? 2 + copy[next] : viaLiteral) + (j == 0));
       choice[i * 8 + j] = static_cast<std::uint8_t>(useCopy ? copyLength[next] : 0);
     }
   }
   std::string out = StreamHeaderBytes(StreamType::Lz77, static_cast<std::uint32_t>(n));
-  out.reserve(out.size() + (n ? cost[0][0] : 0));
+  out.reserve(out.size() + n + n / 8 + 1);
   size_t flagAt = 0;
   for (size_t i = 0, j = 0; i < n; j = (j + 1) & 7) {
     if (j == 0) flagAt = out.size(), out += '\0';

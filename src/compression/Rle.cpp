@@ -20,6 +20,12 @@ UnpackResult UnpackRle(std::string_view data) {
     return r;
   }
   const size_t size = header->size, n = data.size();
+  // A 2-byte run yields at most 130 bytes: a size the data cannot reach is refused before
+  // its buffer is made.
+  if (size > (n - 4) * 65 + kMaxRun) {
+    r.error = StreamError::Truncated;
+    return r;
+  }
   r.data.reserve(size);
   size_t in = 4;
   while (r.data.size() < size) {
