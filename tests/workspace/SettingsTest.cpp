@@ -57,6 +57,9 @@ TEST(ReadSettings, MissingFileGivesTheDefaultsAndIsCreated) {
   EXPECT_EQ(lines[57].rfind("EmulatorCommand=mgba-qt %f '", 0), 0u);
   EXPECT_EQ(lines[60].rfind("MainFormWidth=0 '", 0), 0u);
   EXPECT_EQ(lines[44].rfind("TextFilesReadEncoding=AUTO '", 0), 0u);
+  EXPECT_EQ(lines[45].rfind("LzVramSafe=YES '", 0), 0u);
+  EXPECT_EQ(lines[46].rfind("FreeSpaceByte=FF '", 0), 0u);
+  EXPECT_EQ(lines[48].rfind("AllowRomGrowth=NO '", 0), 0u);
 }
 
 TEST(GetSettingValue, CutsAtTheCommentThenASpaceThenTheLineEnd) {
