@@ -182,7 +182,7 @@ void PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& pack
 }  // namespace
 
 std::optional<PackKind> ReadPackKind(const Text& name) {
-  const Text upper = cp1251::Upper(name);
+  const Text upper = utf8::Upper(name);
   if (upper == "LZ77") return PackKind{StreamType::Lz77, false};
   if (upper == "LZ77WRAM") return PackKind{StreamType::Lz77, true};
   if (upper == "RLE") return PackKind{StreamType::Rle, false};
@@ -249,7 +249,7 @@ void PackFile(Workspace& ws, const Text& type) {
     const bool vramSafe = kind->type == StreamType::Lz77 && !kind->wram && LzVramSafe(ws);
     const Text packed = Pack(*data, kind->type, vramSafe);
     WriteFileAtomically(name, packed);
-    AppendLog(ws, W("Запаковано в ") + cp1251::Upper(type) + ": " + Number(data->size()) + W(" байт -> ") +
+    AppendLog(ws, W("Запаковано в ") + utf8::Upper(type) + ": " + Number(data->size()) + W(" байт -> ") +
                       Number(packed.size()) + W(" байт, записано в файл ") + name);
   } catch (...) {
     LogOperationError(ws);

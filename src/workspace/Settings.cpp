@@ -118,7 +118,7 @@ const char* const kHeader[] = {
 };
 
 Text HexByteOrFF(const Text& value) {
-  const Text upper = cp1251::Upper(value);
+  const Text upper = utf8::Upper(value);
   const bool hex = !upper.empty() && upper.size() <= 2 &&
                    upper.find_first_not_of("0123456789ABCDEF") == Text::npos;
   if (!hex) return "FF";
