@@ -1,6 +1,7 @@
 // Escapes and addresses are typed by hand into translation files. Every reading is held
 // against a plain character-by-character reference, so that an optimisation or a
 // boundary slip in the readers shows as a difference, not only as a crash.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -80,8 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Text decoded = DecodeEscapes(Text(input));
   Require(decoded == ReferenceDecode(input));
   Require(decoded.size() <= input.size());
-  // Each escape is five characters for one (in text, that is: valid UTF-8).
-  if (utf8::Valid(input)) Require((utf8::Length(input) - utf8::Length(decoded)) % 4 == 0);
+  // Each escape is five characters for one. The escape is found byte by byte, so a
+  // multi-byte character in a digit's place makes it fewer characters: count ASCII only.
+  const bool ascii = std::all_of(input.begin(), input.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) Require((utf8::Length(input) - utf8::Length(decoded)) % 4 == 0);
 
   size_t digits = 0;
   const std::uint64_t prefix = ReadHexPrefix(input, &digits);
