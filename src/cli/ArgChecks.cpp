@@ -1,10 +1,12 @@
 #include "cli/ArgChecks.h"
 
 #include "compression/CompressedBlocks.h"
+#include "graphics/TileExchange.h"
 #include "graphics/Tiles.h"
 #include "textio/ShiftedPut.h"
 #include "tools/FieldNumber.h"
 #include "workspace/Escapes.h"
+#include "workspace/TextParts.h"
 
 namespace {
 
@@ -89,6 +91,12 @@ std::string CheckPalette(const Text& arg) {
 
 std::string CheckBlockOffset(const Text& arg) {
   return ReadBlockOffset(arg) ? std::string() : Bad(arg, "a block offset (decimal or &H hexadecimal)");
+}
+
+std::string CheckTileOffset(const Text& arg) {
+  if (!IsPackedOffset(arg)) return CheckFieldNumber(arg);
+  return ReadBlockOffset(TrimSpaces(arg).substr(1)) ? std::string()
+                                                     : Bad(arg, "Z and a compressed block's offset (decimal or &H)");
 }
 
 std::string CheckPackType(const Text& arg) {

@@ -32,5 +32,7 @@ std::string CheckCellSize(const Text& arg);
 std::string CheckPalette(const Text& arg);
 // A compressed block's offset: decimal digits or "&H" and hexadecimal digits.
 std::string CheckBlockOffset(const Text& arg);
+// A block of tiles' offset: a field number, or "Z" and a compressed block's offset.
+std::string CheckTileOffset(const Text& arg);
 // A packing type: LZ77, LZ77WRAM, RLE, HUFF4 or HUFF8 in any case.
 std::string CheckPackType(const Text& arg);

@@ -4,7 +4,8 @@
 
 namespace {
 
-// OFFSET,COUNT,FORMAT,PERROW[,PALETTE[,CELL]]: the graphics window's fields.
+// OFFSET,COUNT,FORMAT,PERROW[,PALETTE[,CELL]]: the graphics window's fields; OFFSET
+// "Z&H..." names a compressed block, whose unpacked tiles are taken.
 void ExportStep(Workspace& ws, const StepArgs& args) {
   TileFields fields;
   fields.offset = args[0];
@@ -29,7 +30,7 @@ void ImportStep(Workspace& ws, const StepArgs& args) {
 
 void RegisterGraphicsSteps(StepRegistry& r) {
   r.add("ExportTiles", StepDef{4, 6, ExportStep,
-                               {CheckFieldNumber, CheckTileIndex, CheckTileFormat, CheckTileIndex, CheckPalette,
+                               {CheckTileOffset, CheckTileIndex, CheckTileFormat, CheckTileIndex, CheckPalette,
                                 CheckCellSize}});
-  r.add("ImportTiles", StepDef{0, 3, ImportStep, {CheckFieldNumber, CheckTileFormat, CheckCellSize}});
+  r.add("ImportTiles", StepDef{0, 3, ImportStep, {CheckTileOffset, CheckTileFormat, CheckCellSize}});
 }

@@ -43,24 +43,6 @@ bool LzVramSafe(const Workspace& ws) {
   return ws.LzVramSafe != "NO";
 }
 
-// The stream at the offset typed, or nothing after telling the user why not.
-std::optional<std::pair<size_t, UnpackResult>> StreamAt(Workspace& ws, const Text& offsetText) {
-  const auto offset = ReadBlockOffset(offsetText);
-  if (!offset || *offset >= ws.RomImage.size()) {
-    ShowRefusal(ws, W("Неправильно указан адрес сжатого блока: ") + offsetText);
-    return std::nullopt;
-  }
-  UnpackResult r = Unpack(std::string_view(ws.RomImage).substr(*offset));
-  if (r.error != StreamError::None) {
-    ShowRefusal(ws, W("По адресу ") + Hex8(*offset) + W(" нет сжатого блока: ") + ReasonOf(r.error));
-    return std::nullopt;
-  }
-  if (r.overran)
-    AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: последний элемент блока по адресу ") + Hex8(*offset) +
-                      W(" выходит за его размер, распаковка остановлена на размере"));
-  return std::make_pair(*offset, std::move(r));
-}
-
 // The file to pack, read whole; nothing when cancelled, missing or too large.
 std::optional<Text> AskInputFile(Workspace& ws, const char* title) {
   Text name = ChooseFileName(ws, FileRequest::Kind::Open, W(title), W(kAnyFilter));
@@ -147,10 +129,10 @@ std::optional<PutSettings> ReadPutSettings(Workspace& ws) {
   return s;
 }
 
-void PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& packed, const PutSettings& s) {
+bool PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& packed, const PutSettings& s) {
   if (oldOffset > static_cast<size_t>(kGbaCartridgeSize) - 4 && packed.size() > oldSize) {
     ShowRefusal(ws, W("Блок за пределами 32 МиБ нельзя перенести: на него нет поинтеров"));
-    return;
+    return false;
   }
   Text& work = StartRomWork(ws);
   const size_t before = work.size();
@@ -159,7 +141,7 @@ void PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& pack
     DiscardRomWork(ws);
     ShowRefusal(ws, W("Нет места для сжатого блока в ") + Number(packed.size()) +
                         W(" байт (старый занимает ") + Number(oldSize) + W("), ROM не изменен"));
-    return;
+    return false;
   }
   if (*at == oldOffset) {
     work.replace(oldOffset, packed.size(), packed);
@@ -177,6 +159,7 @@ void PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& pack
                       Hex8(*at) + W(", старое место освобождено, исправлено поинтеров: ") + Number(pointers));
   }
   CommitRomWorkImage(ws);
+  return true;
 }
 
 }  // namespace
@@ -189,6 +172,42 @@ std::optional<PackKind> ReadPackKind(const Text& name) {
   if (upper == "HUFF4") return PackKind{StreamType::Huff4, false};
   if (upper == "HUFF8") return PackKind{StreamType::Huff8, false};
   return std::nullopt;
+}
+
+std::optional<FoundBlock> BlockAt(Workspace& ws, const Text& offsetText) {
+  const auto offset = ReadBlockOffset(offsetText);
+  if (!offset || *offset >= ws.RomImage.size()) {
+    ShowRefusal(ws, W("Неправильно указан адрес сжатого блока: ") + offsetText);
+    return std::nullopt;
+  }
+  FoundBlock block;
+  block.offset = *offset;
+  block.unpacked = Unpack(std::string_view(ws.RomImage).substr(*offset));
+  if (block.unpacked.error != StreamError::None) {
+    ShowRefusal(ws, NoBlockText(*offset, block.unpacked.error));
+    return std::nullopt;
+  }
+  block.type = ReadStreamHeader(std::string_view(ws.RomImage).substr(*offset))->type;
+  if (block.unpacked.overran)
+    AppendLog(ws, W("ПРЕДУПРЕЖДЕНИЕ: последний элемент блока по адресу ") + Hex8(*offset) +
+                      W(" выходит за его размер, распаковка остановлена на размере"));
+  return block;
+}
+
+Text NoBlockText(size_t offset, StreamError error) {
+  return W("По адресу ") + Hex8(offset) + W(" нет сжатого блока: ") + ReasonOf(error);
+}
+
+bool PutBackSettingsGood(Workspace& ws) {
+  return ReadPutSettings(ws).has_value();
+}
+
+bool PutBack(Workspace& ws, const FoundBlock& block, const Text& data, std::optional<PackKind> kind) {
+  const auto settings = ReadPutSettings(ws);
+  if (!settings) return false;
+  const PackKind k = kind.value_or(PackKind{block.type, false});
+  const Text packed = Pack(data, k.type, k.type == StreamType::Lz77 && !k.wram && LzVramSafe(ws));
+  return PutPacked(ws, block.offset, block.unpacked.packedSize, packed, *settings);
 }
 
 std::optional<size_t> ReadBlockOffset(const Text& text) {
@@ -223,14 +242,15 @@ void FindCompressed(Workspace& ws) {
 void UnpackBlock(Workspace& ws, const Text& offset) {
   if (RefuseWithoutRom(ws)) return;
   try {
-    const auto found = StreamAt(ws, offset);
+    const auto found = BlockAt(ws, offset);
     if (!found) return;
-    const auto& [at, r] = *found;
+    const size_t at = found->offset;
+    const UnpackResult& r = found->unpacked;
     const Text name = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить распакованный блок как..."),
                                      W(kAnyFilter));
     if (name.empty()) return MarkNotDone(ws);
     WriteFileAtomically(name, r.data);
-    AppendLog(ws, W("Блок ") + StreamTypeName(ReadStreamHeader(std::string_view(ws.RomImage).substr(at))->type) +
+    AppendLog(ws, W("Блок ") + StreamTypeName(found->type) +
                       W(" по адресу ") + Hex8(at) + W(" распакован: ") + Number(r.packedSize) + W(" байт -> ") +
                       Number(r.data.size()) + W(" байт, записан в файл ") + name);
   } catch (...) {
@@ -261,17 +281,12 @@ void PutPackedBlock(Workspace& ws, const Text& offset, const Text& type) {
   const auto kind = type.empty() ? std::optional<PackKind>() : ReadPackKind(type);
   if (!type.empty() && !kind) return ShowRefusal(ws, W("Неизвестный тип сжатия: ") + type);
   try {
-    const auto settings = ReadPutSettings(ws);
-    if (!settings) return;
-    const auto found = StreamAt(ws, offset);
+    if (!PutBackSettingsGood(ws)) return;
+    const auto found = BlockAt(ws, offset);
     if (!found) return;
-    const size_t at = found->first, oldSize = found->second.packedSize;
-    const StreamType oldType = ReadStreamHeader(std::string_view(ws.RomImage).substr(at))->type;
     const auto data = AskInputFile(ws, "Какой файл запаковать и записать в ROM...");
     if (!data) return;
-    const PackKind k = kind.value_or(PackKind{oldType, false});
-    const Text packed = Pack(*data, k.type, k.type == StreamType::Lz77 && !k.wram && LzVramSafe(ws));
-    PutPacked(ws, at, oldSize, packed, *settings);
+    PutBack(ws, *found, *data, kind);
   } catch (...) {
     LogOperationError(ws);
   }

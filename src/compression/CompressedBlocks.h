@@ -23,6 +23,22 @@ struct PackKind {
   bool wram = false;
 };
 std::optional<PackKind> ReadPackKind(const Text& name);
+// A stream the user named by its offset: where it is, its type and what it unpacks to.
+struct FoundBlock {
+  size_t offset = 0;
+  StreamType type = StreamType::Lz77;
+  UnpackResult unpacked;
+};
+// The stream at `offset` (as typed) in the ROM image; nothing after telling the user why not.
+std::optional<FoundBlock> BlockAt(Workspace& ws, const Text& offset);
+// Why there is no stream at `offset`: the text BlockAt shows, for a view that only says it.
+Text NoBlockText(size_t offset, StreamError error);
+// The settings a put back reads (free byte, free ranges) are good; otherwise the user is told.
+bool PutBackSettingsGood(Workspace& ws);
+// `data` packed in the block's type (or as `kind` says) and written over it, or into free
+// space with its pointers rewritten when it no longer fits; a message and no change when
+// nothing fits. True when the ROM image took it.
+bool PutBack(Workspace& ws, const FoundBlock& block, const Text& data, std::optional<PackKind> kind = std::nullopt);
 // A block offset as typed: decimal digits or "&H" and hexadecimal digits.
 std::optional<size_t> ReadBlockOffset(const Text& text);
 // The menu's question for a block's offset; nothing when cancelled.

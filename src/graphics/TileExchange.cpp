@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "compression/CompressedBlocks.h"
 #include "graphics/Png.h"
 #include "tools/FieldNumber.h"
 #include "workspace/Dialogs.h"
@@ -137,7 +138,7 @@ bool PictureBlock(const PngPicture& pic, const TileBlock& fallback, PngTiles& ou
 
 std::string FormatPngRecord(const TileBlock& block) {
   const TileLayout& l = block.layout;
-  return "offset=" + Hex(block.offset) + ";format=" + TileFormatName(l.format) + ";count=" + Digits(l.count) +
+  return "offset=" + std::string(block.packed ? "Z" : "") + Hex(block.offset) + ";format=" + TileFormatName(l.format) + ";count=" + Digits(l.count) +
          ";perrow=" + Digits(l.perRow) + ";cell=" + CellSizeName(l.cell) +
          ";palette=" + (block.paletteOffset ? Hex(*block.paletteOffset) : std::string("GREY"));
 }
@@ -150,7 +151,12 @@ std::optional<TileBlock> ParsePngRecord(std::string_view record) {
     if (eq == Text::npos) return std::nullopt;
     const std::string key = part.substr(0, eq), value = part.substr(eq + 1);
     const auto number = RecordNumber(value);
-    if (key == "offset" && number) block.offset = *number, seen |= 1;
+    const bool packed = key == "offset" && !value.empty() && value[0] == 'Z';
+    if (key == "offset" && (number || packed)) {
+      const auto at = packed ? RecordNumber(std::string_view(value).substr(1)) : number;
+      if (!at) return std::nullopt;
+      block.offset = *at, block.packed = packed, seen |= 1;
+    }
     else if (key == "format" && ParseTileFormat(value)) block.layout.format = *ParseTileFormat(value), seen |= 2;
     else if (key == "count" && number) block.layout.count = static_cast<int>(*number), seen |= 4;
     else if (key == "perrow" && number) block.layout.perRow = static_cast<int>(*number), seen |= 8;
@@ -181,6 +187,11 @@ PngTiles TilesFromPng(std::string_view png, const TileBlock& fallback, const Pal
   return out;
 }
 
+bool IsPackedOffset(const Text& offset) {
+  const Text s = TrimSpaces(offset);
+  return !s.empty() && (s[0] == 'Z' || s[0] == 'z');
+}
+
 std::optional<TileBlock> ReadTileFields(const TileFields& fields, Text& refusal) {
   TileBlock block;
   const auto format = ParseTileFormat(TrimSpaces(fields.format));
@@ -194,7 +205,13 @@ std::optional<TileBlock> ReadTileFields(const TileFields& fields, Text& refusal)
     return std::nullopt;
   }
   block.layout = {*format, FieldInt32(fields.count), FieldInt32(fields.perRow), *cell};
-  block.offset = FieldInt32(fields.offset);
+  block.packed = IsPackedOffset(fields.offset);
+  if (block.packed) {
+    const auto at = ReadBlockOffset(TrimSpaces(fields.offset).substr(1));
+    block.offset = at && *at <= 0x7FFFFFFF ? static_cast<std::int64_t>(*at) : -1;
+  } else {
+    block.offset = FieldInt32(fields.offset);
+  }
   const Text palette = utf8::Upper(TrimSpaces(fields.palette));
   if (!palette.empty() && palette != "GREY") block.paletteOffset = FieldInt32(palette);
   if (block.offset < 0 || (block.paletteOffset && *block.paletteOffset < 0)) {
@@ -238,18 +255,73 @@ bool RomIsLoaded(Workspace& ws) {
   return false;
 }
 
+// A stream's block as far as its unpacked bytes hold whole cells; the refusal's text when
+// they hold none.
+bool CutToUnpacked(TileBlock& block, size_t unpacked, Text& refusal) {
+  TileLayout& l = block.layout;
+  const auto cells = static_cast<std::int64_t>(unpacked / TileBytes(l.format)) / l.cell.tiles();
+  l.count = static_cast<int>(std::min<std::int64_t>(l.count, cells * l.cell.tiles()));
+  if (l.count > 0) return true;
+  refusal = W("В распакованном блоке с адреса ") + Hex(block.offset) + W(" (байт ") +
+            Digits(static_cast<std::int64_t>(unpacked)) + W(") нет ни одной целой ячейки тайлов");
+  return false;
+}
+
+// The unpacked stream a block names, or nothing after telling the user why not.
+std::optional<FoundBlock> StreamOf(Workspace& ws, const TileBlock& block) {
+  return BlockAt(ws, Hex(block.offset));
+}
+
 void Export(Workspace& ws, const TileFields& fields) {
   Text refusal;
-  const std::optional<TileBlock> block = ReadTileFields(fields, refusal);
-  std::optional<Palette> palette;
-  if (block && BlockFits(ws, *block, refusal)) palette = BlockPalette(ws.RomImage, *block, refusal);
+  std::optional<TileBlock> block = ReadTileFields(fields, refusal);
+  if (!block) return ShowRefusal(ws, refusal);
+  std::optional<FoundBlock> stream;
+  if (block->packed) {
+    stream = StreamOf(ws, *block);
+    if (!stream) return;
+    if (!CutToUnpacked(*block, stream->unpacked.data.size(), refusal)) return ShowRefusal(ws, refusal);
+  } else if (!BlockFits(ws, *block, refusal)) {
+    return ShowRefusal(ws, refusal);
+  }
+  const std::optional<Palette> palette = BlockPalette(ws.RomImage, *block, refusal);
   if (!palette) return ShowRefusal(ws, refusal);
   Text name = ChooseFileName(ws, FileRequest::Kind::Save, W("Сохранить тайлы в PNG"), W(kPngFilter));
   if (name.empty()) return MarkNotDone(ws);
-  const std::string_view tiles = std::string_view(ws.RomImage).substr(static_cast<size_t>(block->offset));
+  const std::string_view tiles =
+      stream ? std::string_view(stream->unpacked.data) : std::string_view(ws.RomImage).substr(static_cast<size_t>(block->offset));
   WriteFileAtomically(name, TilesToPng(tiles, *block, *palette));
-  AppendLog(ws, W("Тайлы с адреса ") + Hex(block->offset) + W(" сохранены в PNG-файл ") + name + W(": тайлов ") +
-                    Digits(block->layout.count) + W(", формат ") + TileFormatName(block->layout.format));
+  AppendLog(ws, W(stream ? "Тайлы сжатого блока с адреса " : "Тайлы с адреса ") + Hex(block->offset) +
+                    W(" сохранены в PNG-файл ") + name + W(": тайлов ") + Digits(block->layout.count) + W(", формат ") +
+                    TileFormatName(block->layout.format));
+}
+
+std::int64_t ChangedBytes(std::string_view before, std::string_view after) {
+  std::int64_t changed = 0;
+  for (size_t i = 0; i < after.size(); ++i) changed += before[i] != after[i];
+  return changed;
+}
+
+// The PNG's tiles written over the first unpacked bytes of its stream, packed again and put back.
+void ImportPacked(Workspace& ws, const Text& name, const PngTiles& got) {
+  if (!PutBackSettingsGood(ws)) return;
+  const std::optional<FoundBlock> stream = StreamOf(ws, got.block);
+  if (!stream) return;
+  const std::string& unpacked = stream->unpacked.data;
+  if (got.tiles.size() > unpacked.size())
+    return ShowRefusal(ws, W("PNG-файл ") + name + W(" не загружен: в распакованном блоке с адреса ") +
+                               Hex(got.block.offset) + W(" байт ") + Digits(static_cast<std::int64_t>(unpacked.size())) +
+                               W(", а тайлам нужно ") + Digits(static_cast<std::int64_t>(got.tiles.size())));
+  const std::int64_t changed = ChangedBytes(unpacked, got.tiles);
+  // Packing the same bytes again would only shuffle the ROM.
+  if (changed == 0)
+    return AppendLog(ws, W("Тайлы из PNG-файла ") + name + W(" не отличаются от сжатого блока с адреса ") +
+                             Hex(got.block.offset) + W(", блок не перезаписан"));
+  Text data = unpacked;
+  data.replace(0, got.tiles.size(), got.tiles);
+  if (PutBack(ws, *stream, data))
+    AppendLog(ws, W("Тайлы из PNG-файла ") + name + W(" запакованы в сжатый блок с адреса ") + Hex(got.block.offset) +
+                      W(": тайлов ") + Digits(got.block.layout.count) + W(", изменено байт ") + Digits(changed));
 }
 
 void Import(Workspace& ws, const TileFields& fields) {
@@ -273,12 +345,12 @@ void Import(Workspace& ws, const TileFields& fields) {
   PngTiles got = TilesFromPng(png, fallback, palette, (ws.RomImage.size() + (1u << 20)) * 8);
   if (got.refusal.empty() && !got.fromRecord && !haveFallback)
     got.refusal = W("в файле нет записи о блоке, укажите адрес и формат");
-  if (got.refusal.empty()) BlockFits(ws, got.block, got.refusal);
+  if (got.refusal.empty() && !got.block.packed) BlockFits(ws, got.block, got.refusal);
   if (!got.refusal.empty()) return ShowRefusal(ws, W("PNG-файл ") + name + W(" не загружен: ") + got.refusal);
+  if (got.block.packed) return ImportPacked(ws, name, got);
   Text& rom = StartRomWork(ws);
   const size_t at = static_cast<size_t>(got.block.offset);
-  std::int64_t changed = 0;
-  for (size_t i = 0; i < got.tiles.size(); ++i) changed += rom[at + i] != got.tiles[i];
+  const std::int64_t changed = ChangedBytes(std::string_view(rom).substr(at), got.tiles);
   rom.replace(at, got.tiles.size(), got.tiles);
   AppendLog(ws, W("Тайлы из PNG-файла ") + name + W(" записаны в ROM с адреса ") + Hex(got.block.offset) +
                     W(": тайлов ") + Digits(got.block.layout.count) + W(", изменено байт ") + Digits(changed));

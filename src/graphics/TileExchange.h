@@ -16,9 +16,12 @@ struct TileBlock {
   std::int64_t offset = 0;  // 0-based
   TileLayout layout;
   std::optional<std::int64_t> paletteOffset;  // none: the format's greys
+  // The offset is a compressed stream's and the tiles are its unpacked bytes, from the first.
+  bool packed = false;
 };
 
-// "offset=&H1C0;format=4BPP;count=96;perrow=16;cell=1x1;palette=GREY" (or palette=&H...).
+// "offset=&H1C0;format=4BPP;count=96;perrow=16;cell=1x1;palette=GREY" (or palette=&H...;
+// a compressed stream's block: offset=Z&H1C0).
 std::string FormatPngRecord(const TileBlock& block);
 std::optional<TileBlock> ParsePngRecord(std::string_view record);
 
@@ -40,7 +43,7 @@ PngTiles TilesFromPng(std::string_view png, const TileBlock& fallback, const Pal
 
 // The graphics window's fields and the steps' arguments, as typed.
 struct TileFields {
-  Text offset;            // decimal or "&H"; for an import, empty: only from the PNG's record
+  Text offset;            // decimal or "&H", "Z&H..." a stream; for an import, empty: only from the PNG's record
   Text count = "256";
   Text format = "4BPP";
   Text perRow = "16";
@@ -48,11 +51,15 @@ struct TileFields {
   Text cell = "1x1";
 };
 
-// Writes the block the fields name to a PNG file chosen in the save dialog.
+// Writes the block the fields name to a PNG file chosen in the save dialog. A stream's
+// block gives at most as many tiles as its unpacked bytes hold.
 void ExportTiles(Workspace& ws, const TileFields& fields);
-// Writes the tiles of a PNG file chosen in the open dialog into the ROM image.
+// Writes the tiles of a PNG file chosen in the open dialog into the ROM image; a stream's
+// tiles go into its unpacked bytes, which are packed again and put back.
 void ImportTiles(Workspace& ws, const TileFields& fields);
 
+// The offset field names a compressed stream: "Z" and the stream's offset.
+bool IsPackedOffset(const Text& offset);
 // The fields read as a block; the refusal's text when they cannot be.
 std::optional<TileBlock> ReadTileFields(const TileFields& fields, Text& refusal);
 // The palette the block names, read from `rom`; the refusal's text when it lies past its end.

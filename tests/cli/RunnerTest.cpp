@@ -82,7 +82,7 @@ TEST(RunnerTest, BadStepArgumentsAreUsageErrorsAndNothingRuns) {
       "TransposeTileBlock:1,0,3", "TransposeTileBlock:1,-1,4", "TransposeTileBlock:&H,0,4", "TransposeTileBlock:x,0,4",
       "DumpRomBlock:1,,70,0",     "DumpRomBlock:1,abc,70,0",   "PutPerevodInRom:",          "PutPerevodInRom:abc",
       "CorrectGbaPointers:&H",    "ShiftedPut:12x,1",          "ShiftedPut:16,maybe",       "ShiftedPut:16,1,NES",
-      "ShiftedPutTo:x,1",         "FindAndDelete:a,yes"};
+      "ShiftedPutTo:x,1",         "FindAndDelete:a,yes",       "ExportTiles:Z&H,1,4BPP,1",  "ImportTiles:Zx"};
   for (const char* step : bad) {
     const CliRun r = RunCli({"ResetTableAlph", step});
     EXPECT_EQ(r.status, 2) << step << "\n" << r.out;
@@ -92,7 +92,7 @@ TEST(RunnerTest, BadStepArgumentsAreUsageErrorsAndNothingRuns) {
   // Good ones, with a tail read the way the windows read it.
   const char* good[] = {"DropOnTable:0a,x",           "DropOnTable:FF,",    "DumpRomBlock:1,12x,70,0",
                         "PutPerevodInRom:&H1F",       "PutPerevodInRom:-3", "ShiftedPutTo:&H40,YES",
-                        "TransposeTileBlock:&H10,0,2"};
+                        "TransposeTileBlock:&H10,0,2", "ExportTiles:z&H10,1,4BPP,1", "ImportTiles:Z16"};
   for (const char* step : good) EXPECT_NE(RunCli({step}).status, 2) << step;
 }
 

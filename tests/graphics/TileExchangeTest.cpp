@@ -3,8 +3,11 @@
 
 #include <random>
 
+#include "compression/Codecs.h"
 #include "graphics/Png.h"
 #include "graphics/TileExchange.h"
+#include "graphics/TileView.h"
+#include "textio/GbaPointer.h"
 #include "support/TestFiles.h"
 #include "workspace/Files.h"
 #include "workspace/Rom.h"
@@ -123,6 +126,8 @@ TEST(TileExchange, RandomBlocksRoundTripInEveryLayout) {
     std::string bytes(block.layout.bytes() + PaletteBytes(f), '\0');
     for (char& c : bytes) c = static_cast<char>(rng());
     if (rng() % 2) block.paletteOffset = static_cast<std::int64_t>(block.layout.bytes());
+    block.offset = static_cast<std::int64_t>(rng() % 0x8000000);
+    block.packed = rng() % 2;
     Text why;
     const Palette palette = *BlockPalette(bytes, block, why);
     const std::string png = TilesToPng(bytes, block, palette);
@@ -236,6 +241,116 @@ TEST(TileExchange, RecordlessPngNeedsAnOffsetAndTakesTheImagesSize) {
   EXPECT_NE(Import(t, png).at(0).find(W("нет записи о блоке")), Text::npos);
   EXPECT_TRUE(Import(t, png, Fields("&H10", 1, "1BPP", 1)).empty());
   EXPECT_EQ(t.ws.RomImage, std::string(16, '\0') + std::string(16, '\xFF') + std::string(224, '\0'));
+}
+
+// A GBA image holding a font of 16 4BPP tiles as an LZ77 stream at 0x100, reached by two
+// aligned pointers, then code, then a free tail.
+struct PackedFontBench : TestBench {
+  std::string font, rom;
+  PackedFontBench() {
+    for (int i = 0; i < 512; ++i) font += static_cast<char>(i % 32 < 6 ? 0x11 * (i / 32 % 15) : 0);
+    rom = std::string(0x100, 'c');
+    for (size_t at : {0x10, 0x40}) rom.replace(at, 4, GbaPointerBytes(kGbaRomBase + 0x100));
+    rom += PackLz77(font, true);
+    rom.resize((rom.size() + 3) / 4 * 4, 'c');
+    rom += std::string(0x100, 'd') + std::string(0x800, '\xFF');
+    PutRom(ws, rom);
+  }
+  size_t pointed(size_t at) const {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(ws.RomImage.data() + at);
+    return (p[0] | p[1] << 8 | p[2] << 16 | static_cast<size_t>(p[3]) << 24) - kGbaRomBase;
+  }
+};
+
+// The PNG with the pixels (x, y, index) drawn over it, and the same pixels drawn straight
+// into `tiles`, laid out 8 tiles a row.
+std::string Drawn(const std::string& png, std::string& tiles, const std::vector<std::array<int, 3>>& pixels) {
+  PngPicture pic = ReadPng(png, 1u << 20).picture;
+  for (const auto& [x, y, index] : pixels) {
+    pic.data[static_cast<size_t>(y) * pic.width + x] = static_cast<std::uint8_t>(index);
+    auto* tile = reinterpret_cast<std::uint8_t*>(tiles.data()) + 32 * (y / 8 * 8 + x / 8);
+    SetTilePixelIndex(TileFormat::Bpp4, tile, x % 8, y % 8, static_cast<std::uint8_t>(index));
+  }
+  return WriteIndexedPng({pic.width, pic.height, pic.data}, 4, pic.palette, pic.record);
+}
+
+TEST(PackedTiles, DrawnPixelsArePackedBackAndAGrownBlockTakesItsPointersAlong) {
+  PackedFontBench b;
+  // More tiles asked than the block holds: all of them.
+  const std::string png = Export(b, Fields("Z&H100", 256, "4BPP", 8));
+  const auto greys = [](const TileBlock& bl, Text&) { return std::optional<Palette>(GreyPalette(bl.layout.format)); };
+  const PngTiles exported = TilesFromPng(png, TileBlock(), greys, 1u << 20);
+  EXPECT_EQ(exported.tiles, b.font);
+  EXPECT_TRUE(exported.block.packed);
+
+  // One pixel: the stream stays a stream of the drawn tiles, still reached by both pointers.
+  std::string tiles = b.font;
+  EXPECT_TRUE(Import(b, Drawn(png, tiles, {{3, 2, 7}})).empty());
+  EXPECT_EQ(b.pointed(0x10), b.pointed(0x40));
+  EXPECT_EQ(Unpack(std::string_view(b.ws.RomImage).substr(b.pointed(0x10))).data, tiles);
+  EXPECT_NE(tiles, b.font);
+  EXPECT_TRUE(b.ws.RomChanged);
+
+  // Noise over the first row of tiles: the stream grows, moves into the free tail, and
+  // no byte but the pointers', the old stream's (freed) and the new stream's changes.
+  const std::string before = b.ws.RomImage;
+  const size_t oldAt = b.pointed(0x10), oldSize = Unpack(std::string_view(before).substr(oldAt)).packedSize;
+  std::mt19937 rng(26);
+  std::vector<std::array<int, 3>> noise;
+  for (int i = 0; i < 300; ++i) noise.push_back({static_cast<int>(rng() % 64), static_cast<int>(rng() % 8), static_cast<int>(rng() % 16)});
+  EXPECT_TRUE(Import(b, Drawn(Export(b, Fields("Z" + std::to_string(oldAt), 16, "4BPP", 8)), tiles, noise)).empty());
+  const size_t newAt = b.pointed(0x10);
+  ASSERT_EQ(b.pointed(0x40), newAt);
+  ASSERT_GT(newAt, before.find("dddd"));
+  const UnpackResult moved = Unpack(std::string_view(b.ws.RomImage).substr(newAt));
+  EXPECT_EQ(moved.data, tiles);
+  ASSERT_EQ(b.ws.RomImage.size(), before.size());
+  for (size_t i = 0; i < before.size(); ++i) {
+    if (i / 4 == 0x10 / 4 || i / 4 == 0x40 / 4 || (i >= newAt && i < newAt + moved.packedSize)) continue;
+    ASSERT_EQ(b.ws.RomImage[i], i >= oldAt && i < oldAt + oldSize ? '\xFF' : before[i]) << i;
+  }
+
+  // The same tiles again: nothing to pack, nothing changes.
+  const std::string now = b.ws.RomImage;
+  EXPECT_TRUE(Import(b, Export(b, Fields("Z" + std::to_string(newAt), 16, "4BPP", 8))).empty());
+  EXPECT_EQ(b.ws.RomImage, now);
+  EXPECT_NE(b.host.log.back().find(W("блок не перезаписан")), Text::npos) << b.host.log.back();
+}
+
+TEST(PackedTiles, NoStreamThereIsRefusedAndNothingChanges) {
+  PackedFontBench b;
+  const std::string png = Export(b, Fields("Z&H100", 16, "4BPP", 8));
+  std::string cut = b.rom;
+  cut.resize(0x120);  // the stream runs past the ROM's end
+  PutRom(b.ws, cut);
+  b.host.fileRequests.clear();
+  struct Case {
+    TileFields fields;
+    const char* says;
+  };
+  const Case exports[] = {
+      {Fields("Z&H100", 16, "4BPP", 8), "По адресу &H00000100 нет сжатого блока: данные кончаются"},
+      {Fields("Z0", 16, "4BPP", 8), "По адресу &H00000000 нет сжатого блока: неизвестный тип сжатия"},
+      {Fields("Z&H120", 16, "4BPP", 8), "Неправильно указан адрес сжатого блока: &H120"},
+      {Fields("Z&H", 16, "4BPP", 8), "Неправильно указан адрес блока тайлов"},
+  };
+  for (const Case& c : exports) {
+    b.host.messages.clear();
+    ExportTiles(b.ws, c.fields);
+    ASSERT_EQ(b.host.messageTexts().size(), 1u) << c.says;
+    EXPECT_EQ(b.host.messageTexts()[0].rfind(W(c.says), 0), 0u) << b.host.messageTexts()[0];
+  }
+  EXPECT_EQ(b.host.fileRequests.size(), 0u);
+  // The PNG's record names the stream; the ROM no longer holds it whole.
+  EXPECT_EQ(Import(b, png, Fields("0", 1, "4BPP", 1)).at(0).rfind(W("По адресу &H00000100 нет сжатого блока"), 0), 0u);
+  // A stream too small for one tile.
+  PutRom(b.ws, b.rom.substr(0, 0x100) + PackLz77(std::string(16, 'x'), true));
+  EXPECT_NE(Import(b, png).at(0).find(W("а тайлам нужно 512")), Text::npos);
+  b.host.messages.clear();
+  ExportTiles(b.ws, Fields("Z&H100", 16, "4BPP", 8));
+  EXPECT_NE(b.host.messageTexts().at(0).find(W("нет ни одной целой ячейки")), Text::npos);
+  EXPECT_EQ(b.ws.RomImage, b.rom.substr(0, 0x100) + PackLz77(std::string(16, 'x'), true));
+  EXPECT_FALSE(b.ws.RomChanged);
 }
 
 }  // namespace
