@@ -96,7 +96,7 @@ std::string CheckBlockOffset(const Text& arg) {
 std::string CheckTileOffset(const Text& arg) {
   if (!IsPackedOffset(arg)) return CheckFieldNumber(arg);
   return ReadBlockOffset(TrimSpaces(arg).substr(1)) ? std::string()
-                                                     : Bad(arg, "Z and a compressed block's offset (decimal or &H)");
+                                                    : Bad(arg, "Z and a compressed block's offset (decimal or &H)");
 }
 
 std::string CheckPackType(const Text& arg) {

@@ -129,10 +129,11 @@ std::optional<PutSettings> ReadPutSettings(Workspace& ws) {
   return s;
 }
 
-bool PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& packed, const PutSettings& s) {
+std::optional<size_t> PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& packed,
+                                const PutSettings& s) {
   if (oldOffset > static_cast<size_t>(kGbaCartridgeSize) - 4 && packed.size() > oldSize) {
     ShowRefusal(ws, W("Блок за пределами 32 МиБ нельзя перенести: на него нет поинтеров"));
-    return false;
+    return std::nullopt;
   }
   Text& work = StartRomWork(ws);
   const size_t before = work.size();
@@ -141,7 +142,7 @@ bool PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& pack
     DiscardRomWork(ws);
     ShowRefusal(ws, W("Нет места для сжатого блока в ") + Number(packed.size()) +
                         W(" байт (старый занимает ") + Number(oldSize) + W("), ROM не изменен"));
-    return false;
+    return std::nullopt;
   }
   if (*at == oldOffset) {
     work.replace(oldOffset, packed.size(), packed);
@@ -159,7 +160,7 @@ bool PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize, const Text& pack
                       Hex8(*at) + W(", старое место освобождено, исправлено поинтеров: ") + Number(pointers));
   }
   CommitRomWorkImage(ws);
-  return true;
+  return at;
 }
 
 }  // namespace
@@ -202,9 +203,9 @@ bool PutBackSettingsGood(Workspace& ws) {
   return ReadPutSettings(ws).has_value();
 }
 
-bool PutBack(Workspace& ws, const FoundBlock& block, const Text& data, std::optional<PackKind> kind) {
+std::optional<size_t> PutBack(Workspace& ws, const FoundBlock& block, const Text& data, std::optional<PackKind> kind) {
   const auto settings = ReadPutSettings(ws);
-  if (!settings) return false;
+  if (!settings) return std::nullopt;
   const PackKind k = kind.value_or(PackKind{block.type, false});
   const Text packed = Pack(data, k.type, k.type == StreamType::Lz77 && !k.wram && LzVramSafe(ws));
   return PutPacked(ws, block.offset, block.unpacked.packedSize, packed, *settings);

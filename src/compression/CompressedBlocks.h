@@ -37,8 +37,8 @@ Text NoBlockText(size_t offset, StreamError error);
 bool PutBackSettingsGood(Workspace& ws);
 // `data` packed in the block's type (or as `kind` says) and written over it, or into free
 // space with its pointers rewritten when it no longer fits; a message and no change when
-// nothing fits. True when the ROM image took it.
-bool PutBack(Workspace& ws, const FoundBlock& block, const Text& data, std::optional<PackKind> kind = std::nullopt);
+// nothing fits. Where the stream now lies; nothing when the ROM image did not take it.
+std::optional<size_t> PutBack(Workspace& ws, const FoundBlock& block, const Text& data, std::optional<PackKind> kind = std::nullopt);
 // A block offset as typed: decimal digits or "&H" and hexadecimal digits.
 std::optional<size_t> ReadBlockOffset(const Text& text);
 // The menu's question for a block's offset; nothing when cancelled.

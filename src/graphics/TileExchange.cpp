@@ -138,8 +138,8 @@ bool PictureBlock(const PngPicture& pic, const TileBlock& fallback, PngTiles& ou
 
 std::string FormatPngRecord(const TileBlock& block) {
   const TileLayout& l = block.layout;
-  return "offset=" + std::string(block.packed ? "Z" : "") + Hex(block.offset) + ";format=" + TileFormatName(l.format) + ";count=" + Digits(l.count) +
-         ";perrow=" + Digits(l.perRow) + ";cell=" + CellSizeName(l.cell) +
+  return "offset=" + std::string(block.packed ? "Z" : "") + Hex(block.offset) + ";format=" + TileFormatName(l.format) +
+         ";count=" + Digits(l.count) + ";perrow=" + Digits(l.perRow) + ";cell=" + CellSizeName(l.cell) +
          ";palette=" + (block.paletteOffset ? Hex(*block.paletteOffset) : std::string("GREY"));
 }
 
@@ -152,11 +152,8 @@ std::optional<TileBlock> ParsePngRecord(std::string_view record) {
     const std::string key = part.substr(0, eq), value = part.substr(eq + 1);
     const auto number = RecordNumber(value);
     const bool packed = key == "offset" && !value.empty() && value[0] == 'Z';
-    if (key == "offset" && (number || packed)) {
-      const auto at = packed ? RecordNumber(std::string_view(value).substr(1)) : number;
-      if (!at) return std::nullopt;
-      block.offset = *at, block.packed = packed, seen |= 1;
-    }
+    const auto at = packed ? RecordNumber(std::string_view(value).substr(1)) : number;
+    if (key == "offset" && at) block.offset = *at, block.packed = packed, seen |= 1;
     else if (key == "format" && ParseTileFormat(value)) block.layout.format = *ParseTileFormat(value), seen |= 2;
     else if (key == "count" && number) block.layout.count = static_cast<int>(*number), seen |= 4;
     else if (key == "perrow" && number) block.layout.perRow = static_cast<int>(*number), seen |= 8;
@@ -303,28 +300,36 @@ std::int64_t ChangedBytes(std::string_view before, std::string_view after) {
 }
 
 // The PNG's tiles written over the first unpacked bytes of its stream, packed again and put back.
-void ImportPacked(Workspace& ws, const Text& name, const PngTiles& got) {
-  if (!PutBackSettingsGood(ws)) return;
+std::optional<TileBlock> ImportPacked(Workspace& ws, const Text& name, const PngTiles& got) {
+  if (!PutBackSettingsGood(ws)) return std::nullopt;
   const std::optional<FoundBlock> stream = StreamOf(ws, got.block);
-  if (!stream) return;
+  if (!stream) return std::nullopt;
   const std::string& unpacked = stream->unpacked.data;
-  if (got.tiles.size() > unpacked.size())
-    return ShowRefusal(ws, W("PNG-файл ") + name + W(" не загружен: в распакованном блоке с адреса ") +
-                               Hex(got.block.offset) + W(" байт ") + Digits(static_cast<std::int64_t>(unpacked.size())) +
-                               W(", а тайлам нужно ") + Digits(static_cast<std::int64_t>(got.tiles.size())));
+  if (got.tiles.size() > unpacked.size()) {
+    ShowRefusal(ws, W("PNG-файл ") + name + W(" не загружен: в распакованном блоке с адреса ") + Hex(got.block.offset) +
+                        W(" байт ") + Digits(static_cast<std::int64_t>(unpacked.size())) + W(", а тайлам нужно ") +
+                        Digits(static_cast<std::int64_t>(got.tiles.size())));
+    return std::nullopt;
+  }
   const std::int64_t changed = ChangedBytes(unpacked, got.tiles);
   // Packing the same bytes again would only shuffle the ROM.
-  if (changed == 0)
-    return AppendLog(ws, W("Тайлы из PNG-файла ") + name + W(" не отличаются от сжатого блока с адреса ") +
-                             Hex(got.block.offset) + W(", блок не перезаписан"));
+  if (changed == 0) {
+    AppendLog(ws, W("Тайлы из PNG-файла ") + name + W(" не отличаются от сжатого блока с адреса ") +
+                      Hex(got.block.offset) + W(", блок не перезаписан"));
+    return got.block;
+  }
   Text data = unpacked;
   data.replace(0, got.tiles.size(), got.tiles);
-  if (PutBack(ws, *stream, data))
-    AppendLog(ws, W("Тайлы из PNG-файла ") + name + W(" запакованы в сжатый блок с адреса ") + Hex(got.block.offset) +
-                      W(": тайлов ") + Digits(got.block.layout.count) + W(", изменено байт ") + Digits(changed));
+  const std::optional<size_t> at = PutBack(ws, *stream, data);
+  if (!at) return std::nullopt;
+  AppendLog(ws, W("Тайлы из PNG-файла ") + name + W(" запакованы в сжатый блок с адреса ") + Hex(got.block.offset) +
+                    W(": тайлов ") + Digits(got.block.layout.count) + W(", изменено байт ") + Digits(changed));
+  TileBlock now = got.block;
+  now.offset = static_cast<std::int64_t>(*at);
+  return now;
 }
 
-void Import(Workspace& ws, const TileFields& fields) {
+std::optional<TileBlock> Import(Workspace& ws, const TileFields& fields) {
   TileBlock fallback;
   Text refusal;
   const bool haveFallback = !TrimSpaces(fields.offset).empty();
@@ -333,20 +338,29 @@ void Import(Workspace& ws, const TileFields& fields) {
     whole.count = whole.perRow = "1";
     whole.cell = "1x1";
     const std::optional<TileBlock> read = ReadTileFields(whole, refusal);
-    if (!read) return ShowRefusal(ws, refusal);
+    if (!read) {
+      ShowRefusal(ws, refusal);
+      return std::nullopt;
+    }
     fallback = *read;
     fallback.layout.cell = ParseCellSize(TrimSpaces(fields.cell)).value_or(CellSize{});
   }
   Text name = ChooseFileName(ws, FileRequest::Kind::Open, W("Загрузить тайлы из PNG"), W(kPngFilter));
-  if (name.empty()) return MarkNotDone(ws);
-  if (!CheckFileExists(ws, name, W("PNG-файл ") + name)) return;
+  if (name.empty()) {
+    MarkNotDone(ws);
+    return std::nullopt;
+  }
+  if (!CheckFileExists(ws, name, W("PNG-файл ") + name)) return std::nullopt;
   const Text png = ReadWholeFile(name);
   const auto palette = [&ws](const TileBlock& b, Text& why) { return BlockPalette(ws.RomImage, b, why); };
   PngTiles got = TilesFromPng(png, fallback, palette, (ws.RomImage.size() + (1u << 20)) * 8);
   if (got.refusal.empty() && !got.fromRecord && !haveFallback)
     got.refusal = W("в файле нет записи о блоке, укажите адрес и формат");
   if (got.refusal.empty() && !got.block.packed) BlockFits(ws, got.block, got.refusal);
-  if (!got.refusal.empty()) return ShowRefusal(ws, W("PNG-файл ") + name + W(" не загружен: ") + got.refusal);
+  if (!got.refusal.empty()) {
+    ShowRefusal(ws, W("PNG-файл ") + name + W(" не загружен: ") + got.refusal);
+    return std::nullopt;
+  }
   if (got.block.packed) return ImportPacked(ws, name, got);
   Text& rom = StartRomWork(ws);
   const size_t at = static_cast<size_t>(got.block.offset);
@@ -355,6 +369,7 @@ void Import(Workspace& ws, const TileFields& fields) {
   AppendLog(ws, W("Тайлы из PNG-файла ") + name + W(" записаны в ROM с адреса ") + Hex(got.block.offset) +
                     W(": тайлов ") + Digits(got.block.layout.count) + W(", изменено байт ") + Digits(changed));
   CommitRomWorkImage(ws);
+  return got.block;
 }
 
 }  // namespace
@@ -368,11 +383,12 @@ void ExportTiles(Workspace& ws, const TileFields& fields) {
   }
 }
 
-void ImportTiles(Workspace& ws, const TileFields& fields) {
-  if (!RomIsLoaded(ws)) return;
+std::optional<TileBlock> ImportTiles(Workspace& ws, const TileFields& fields) {
+  if (!RomIsLoaded(ws)) return std::nullopt;
   try {
-    Import(ws, fields);
+    return Import(ws, fields);
   } catch (...) {
     LogOperationError(ws);
   }
+  return std::nullopt;
 }

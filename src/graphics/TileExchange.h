@@ -55,8 +55,9 @@ struct TileFields {
 // block gives at most as many tiles as its unpacked bytes hold.
 void ExportTiles(Workspace& ws, const TileFields& fields);
 // Writes the tiles of a PNG file chosen in the open dialog into the ROM image; a stream's
-// tiles go into its unpacked bytes, which are packed again and put back.
-void ImportTiles(Workspace& ws, const TileFields& fields);
+// tiles go into its unpacked bytes, which are packed again and put back. The block as it
+// now lies (a moved stream at its new offset); nothing when nothing was taken.
+std::optional<TileBlock> ImportTiles(Workspace& ws, const TileFields& fields);
 
 // The offset field names a compressed stream: "Z" and the stream's offset.
 bool IsPackedOffset(const Text& offset);

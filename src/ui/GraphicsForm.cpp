@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "compression/CompressedBlocks.h"
 #include "tools/FieldNumber.h"
 #include "ui/FormParts.h"
 #include "ui/KeyEvents.h"
@@ -154,6 +155,18 @@ GraphicsForm::GraphicsForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt:
   chkGrid_ = new QCheckBox(QString::fromUtf8("Сетка"), this);
   chkGrid_->setObjectName("chkGrid");
   grid->addWidget(chkGrid_, grid->rowCount(), 0, 1, 2);
+  chkPacked_ = new QCheckBox(QString::fromUtf8("Сжатый блок"), this);
+  chkPacked_->setObjectName("chkPacked");
+  chkPacked_->setToolTip(QString::fromUtf8("Адрес — начало сжатого блока; показаны его распакованные тайлы"));
+  grid->addWidget(chkPacked_, grid->rowCount(), 0, 1, 2);
+  lblPacked_ = new QLabel(this);
+  lblPacked_->setObjectName("lblPacked");
+  lblPacked_->setWordWrap(true);
+  lblPacked_->setMaximumWidth(280);
+  // Room for the longest reason there is no stream: a wrapped label is not given it.
+  lblPacked_->setMinimumHeight(3 * lblPacked_->fontMetrics().lineSpacing());
+  lblPacked_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  grid->addWidget(lblPacked_, grid->rowCount(), 0, 1, 2);
   lblUnderMouse_ = new QLabel(this);
   lblUnderMouse_->setObjectName("lblUnderMouse");
   lblUnderMouse_->setMinimumWidth(220);
@@ -182,6 +195,12 @@ GraphicsForm::GraphicsForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt:
   for (QSpinBox* box : {fldPerRow_, fldZoom_})
     connect(box, &QSpinBox::valueChanged, this, [this] { readFields(); });
   connect(chkGrid_, &QCheckBox::toggled, canvas_, qOverload<>(&QWidget::update));
+  connect(chkPacked_, &QCheckBox::toggled, this, [this](bool packed) {
+    // The address stays where it is: the stream at the shown offset, or the ROM at the stream.
+    if (packed) streamOffset_ = -1;
+    view_.offset = packed ? 0 : std::max<std::int64_t>(0, streamOffset_);
+    readFields();
+  });
   connect(scroll_, &QScrollBar::valueChanged, this, [this](int row) {
     const std::int64_t phase = view_.offset % view_.rowBytes();
     if (view_.offset / view_.rowBytes() == row) return;
@@ -205,7 +224,11 @@ GraphicsForm::GraphicsForm(Workspace& ws, QWidget* parent) : QWidget(parent, Qt:
 GraphicsForm::~GraphicsForm() = default;
 
 std::string_view GraphicsForm::image() const {
-  return RomWorkImage(ws_);
+  return packedShown() ? std::string_view(unpacked_) : RomWorkImage(ws_);
+}
+
+bool GraphicsForm::packedShown() const {
+  return chkPacked_->isChecked();
 }
 
 int GraphicsForm::zoom() const {
@@ -229,8 +252,13 @@ void GraphicsForm::readFields() {
   view_.perRow = fldPerRow_->value();
   if (const auto offset = fromQString(fldOffset_->text())) {
     const double n = RoundHalfEven(ReadFieldNumber(*offset));
-    if (n >= 0 && n < 4294967296.0) view_.offset = static_cast<std::int64_t>(n);
+    if (n >= 0 && n < 4294967296.0) {
+      const auto at = static_cast<std::int64_t>(n);
+      if (!packedShown()) view_.offset = at;
+      else if (at != streamOffset_) streamOffset_ = at, view_.offset = 0;
+    }
   }
+  readStream();
   view_.offset = std::min<std::int64_t>(view_.offset, std::max<std::int64_t>(0, image().size() - 1));
   Text why;
   TileBlock block;
@@ -238,10 +266,27 @@ void GraphicsForm::readFields() {
   const QString palette = fldPalette_->text().trimmed().toUpper();
   if (!palette.isEmpty() && palette != "GREY")
     block.paletteOffset = static_cast<std::int64_t>(RoundHalfEven(ReadFieldNumber(palette.toStdString())));
-  palette_ = BlockPalette(image(), block, why).value_or(GreyPalette(view_.format));
+  palette_ = BlockPalette(RomWorkImage(ws_), block, why).value_or(GreyPalette(view_.format));
   fldColour_->setRange(0, static_cast<int>(palette_.size()) - 1);
   showColour();
   showOffset();
+}
+
+// The stream at the address, unpacked anew: the ROM under it may have changed since.
+void GraphicsForm::readStream() {
+  unpacked_.clear();
+  if (!packedShown()) return lblPacked_->clear();
+  const std::string_view rom = RomWorkImage(ws_);
+  const auto at = static_cast<size_t>(std::max<std::int64_t>(0, streamOffset_));
+  if (at >= rom.size()) return lblPacked_->setText(QString::fromUtf8("Адрес сжатого блока за концом ROM"));
+  UnpackResult r = Unpack(rom.substr(at));
+  if (r.error != StreamError::None) return lblPacked_->setText(toQString(NoBlockText(at, r.error)));
+  const Text type = StreamTypeName(ReadStreamHeader(rom.substr(at))->type);
+  lblPacked_->setText(QString::fromUtf8("Блок %1: %2 байт, распакован в %3 (рисовать — через PNG)")
+                          .arg(toQString(type))
+                          .arg(r.packedSize)
+                          .arg(r.data.size()));
+  unpacked_ = std::move(r.data);
 }
 
 void GraphicsForm::showColour() {
@@ -251,7 +296,7 @@ void GraphicsForm::showColour() {
 }
 
 void GraphicsForm::showOffset() {
-  const QString text = Hex(view_.offset);
+  const QString text = Hex(packedShown() ? std::max<std::int64_t>(0, streamOffset_) : view_.offset);
   if (fldOffset_->text() != text) fldOffset_->setText(text);
   const std::int64_t rows = static_cast<std::int64_t>(image().size()) / view_.rowBytes();
   scroll_->blockSignals(true);
@@ -286,7 +331,8 @@ void GraphicsForm::showUnderMouse(QPoint point) {
 
 void GraphicsForm::paintAt(QPoint point) {
   const auto at = pixelAt(point);
-  if (!at || !ws_.RomLoaded) return;
+  // Unpacked tiles are a copy: drawn on, they would be lost; the PNG is their way back.
+  if (!at || !ws_.RomLoaded || packedShown()) return;
   const auto colour = static_cast<std::uint8_t>(fldColour_->value());
   auto* tile = reinterpret_cast<const std::uint8_t*>(image().data()) + at->tileOffset;
   if (TilePixelIndex(view_.format, tile, at->x, at->y) == colour) return;
@@ -305,7 +351,8 @@ void GraphicsForm::paintAt(QPoint point) {
 
 void GraphicsForm::endStroke() {
   if (stroke_.before.empty()) return;
-  for (const auto& [offset, byte] : stroke_.before) stroke_.after += image()[static_cast<size_t>(offset)];
+  const std::string_view rom = RomWorkImage(ws_);
+  for (const auto& [offset, byte] : stroke_.before) stroke_.after += rom[static_cast<size_t>(offset)];
   undo_.push_back(std::move(stroke_));
   stroke_ = Stroke();
   runOnMain([this] { CommitRomWorkImage(ws_); });
@@ -318,7 +365,7 @@ void GraphicsForm::undoStroke() {
   undo_.pop_back();
   // Undo only bytes that are still as the stroke left them: after a load, an import or an
   // undone transposition the old bytes would land in someone else's graphics.
-  const std::string_view now = image();
+  const std::string_view now = RomWorkImage(ws_);
   for (size_t i = 0; i < last.before.size(); ++i) {
     const auto at = static_cast<size_t>(last.before[i].first);
     if (at >= now.size() || now[at] != last.after[i]) {
@@ -362,7 +409,7 @@ void GraphicsForm::runOnMain(const std::function<void()>& run) {
 
 TileFields GraphicsForm::fields() const {
   TileFields f;
-  f.offset = Digits(view_.offset);
+  f.offset = packedShown() ? "Z" + Digits(std::max<std::int64_t>(0, streamOffset_)) : Digits(view_.offset);
   f.format = TileFormatName(view_.format);
   f.perRow = Digits(view_.perRow);
   f.cell = CellSizeName(view_.cell);
@@ -380,6 +427,12 @@ void GraphicsForm::btnExportPng_Click() {
 void GraphicsForm::btnImportPng_Click() {
   readFields();
   const TileFields f = fields();
-  runOnMain([this, f] { ImportTiles(ws_, f); });
+  std::optional<TileBlock> taken;
+  runOnMain([this, f, &taken] { taken = ImportTiles(ws_, f); });
+  // A stream that grew was moved: the window follows it.
+  if (taken && taken->packed && packedShown() && taken->offset != streamOffset_) {
+    fldOffset_->setText(Hex(taken->offset));
+    streamOffset_ = -1;
+  }
   readFields();
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The graphics window: a ROM's tiles from any offset, zoomed, with a pencil, and the
-// exchange with indexed PNG files.
+// exchange with indexed PNG files; or the unpacked tiles of a compressed stream.
 #include <QWidget>
 #include <vector>
 
@@ -30,7 +30,9 @@ class GraphicsForm : public QWidget {
   const TileView& view() const { return view_; }
   int zoom() const;
   bool gridShown() const;
+  // The bytes shown: the ROM's working image, or the unpacked stream.
   std::string_view image() const;
+  bool packedShown() const;
   const Palette& palette() const { return palette_; }
   void paintAt(QPoint point);
   void pickAt(QPoint point);
@@ -53,6 +55,7 @@ class GraphicsForm : public QWidget {
   void readFields();
   void showOffset();
   void showColour();
+  void readStream();
   void btnExportPng_Click();
   void btnImportPng_Click();
   void runOnMain(const std::function<void()>& run);
@@ -64,6 +67,8 @@ class GraphicsForm : public QWidget {
   Palette palette_;
   Stroke stroke_;
   std::vector<Stroke> undo_;
+  std::int64_t streamOffset_ = -1;  // the stream shown when the check box is ticked
+  std::string unpacked_;
   QLineEdit* fldOffset_;
   QComboBox* fldFormat_;
   QSpinBox* fldPerRow_;
@@ -74,6 +79,8 @@ class GraphicsForm : public QWidget {
   QSpinBox* fldColour_;
   QLabel* lblColour_;
   QCheckBox* chkGrid_;
+  QCheckBox* chkPacked_;
+  QLabel* lblPacked_;
   QLabel* lblUnderMouse_;
   TileCanvas* canvas_;
   QScrollBar* scroll_;

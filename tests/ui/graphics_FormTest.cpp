@@ -1,5 +1,6 @@
 // The graphics window offscreen: the pencil, the colour pick, undo by the physical key,
-// scrolling, and the menu item and buttons that reach it and the exchange with PNG.
+// scrolling, and the menu item and buttons that reach it and the exchange with PNG; the
+// unpacked tiles of a compressed stream.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -11,7 +12,10 @@
 
 #include "EditorGuiBench.h"
 #include "MainGuiBench.h"
+#include "compression/CompressedBlocks.h"
+#include "textio/GbaPointer.h"
 #include "ui/GraphicsForm.h"
+#include "workspace/Files.h"
 #include "workspace/Rom.h"
 
 namespace {
@@ -145,6 +149,64 @@ TEST(GraphicsForm, TheMenuItemOpensTheWindowAndItsButtonsExchangePng) {
   form->findChild<QPushButton*>("btnImportPng")->click();
   EXPECT_EQ(b.ws.RomImage, std::string(128, '\x11') + std::string(4096 - 128, '\0'));
   EXPECT_TRUE(b.form->windowTitle().endsWith(" *"));
+}
+
+TEST(GraphicsForm, TheCompressedBlockBoxShowsUnpackedTilesAndTheirPngPutsTheStreamBack) {
+  // 16 tiles whose first is all colour 15, packed at &H100 and pointed at from &H10.
+  const std::string font = std::string(32, '\xFF') + std::string(480, '\0');
+  TestBench t;
+  t.ws.RomImage = std::string(0x100, 'c') + PackLz77(font, true);
+  t.ws.RomImage.replace(0x10, 4, GbaPointerBytes(kGbaRomBase + 0x100));
+  t.ws.RomImage.resize(4096, '\xFF');
+  const std::string rom = t.ws.RomImage;
+  DiscardRomWork(t.ws);
+  t.ws.RomLoaded = true;
+  GraphicsForm form(t.ws);
+  form.resize(900, 600);
+  form.show();
+  auto* offset = form.findChild<QLineEdit*>("fldOffset");
+  auto* label = form.findChild<QLabel*>("lblPacked");
+  QWidget* canvas = form.findChild<QWidget*>("TileView");
+  const auto shown = [&] { return canvas->grab().toImage().pixelColor(1, 1); };
+  const auto go = [&](const char* at) {
+    offset->setText(at);
+    emit offset->editingFinished();
+  };
+  go("&H100");
+  EXPECT_EQ(shown(), QColor(0, 0, 0));  // the stream's header byte &H10: colour 0
+  form.findChild<QCheckBox*>("chkPacked")->setChecked(true);
+  EXPECT_EQ(shown(), QColor(255, 255, 255));
+  EXPECT_EQ(offset->text(), "&H100");
+  EXPECT_TRUE(label->text().startsWith(QString::fromUtf8("Блок LZ77"))) << label->text().toStdString();
+  EXPECT_EQ(form.image(), font);
+  // The pencil leaves a copy alone.
+  QTest::mouseClick(canvas, Qt::LeftButton, Qt::NoModifier, QPoint(21, 1));
+  EXPECT_EQ(t.ws.RomImage, rom);
+  go("&H0");
+  EXPECT_EQ(label->text().toStdString(), NoBlockText(0, StreamError::UnknownType));
+  EXPECT_EQ(shown(), QColor(64, 64, 72));
+  go("&H100");
+
+  // A PNG of noisy tiles for the stream: it grows, moves, its pointer and the window follow.
+  std::string noisy = font;
+  for (size_t i = 32; i < noisy.size(); ++i) noisy[i] = static_cast<char>(i * 2654435761u >> 13);
+  TileBlock block;
+  block.offset = 0x100;
+  block.packed = true;
+  block.layout = {TileFormat::Bpp4, 16, 16, {}};
+  WriteBytes(t.dir.path() / "noisy.png", TilesToPng(noisy, block, GreyPalette(TileFormat::Bpp4)));
+  t.host.files.push_back({t.dir.file("noisy.png")});
+  form.findChild<QPushButton*>("btnImportPng")->click();
+  const std::uint32_t moved = static_cast<std::uint8_t>(t.ws.RomImage[0x10]) |
+                              static_cast<std::uint8_t>(t.ws.RomImage[0x11]) << 8;
+  ASSERT_GT(moved, 0x100u);
+  EXPECT_EQ(offset->text(), "&H" + QString::number(moved, 16).toUpper());
+  EXPECT_EQ(form.image(), noisy);
+  EXPECT_EQ(Unpack(std::string_view(t.ws.RomImage).substr(moved)).data, noisy);
+  // And the export writes the unpacked tiles under the stream's record.
+  t.host.files.push_back({t.dir.file("back.png")});
+  form.findChild<QPushButton*>("btnExportPng")->click();
+  EXPECT_EQ(ReadBytes(t.dir.path() / "back.png"), TilesToPng(noisy, {moved, block.layout, {}, true}, GreyPalette(TileFormat::Bpp4)));
 }
 
 }  // namespace
