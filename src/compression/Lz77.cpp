@@ -122,7 +122,9 @@ struct Matches {
   std::vector<std::uint16_t> distance;  // of the longest copy
 };
 
-constexpr int kHashBits = 12;
+// Bigger tables miss the cache more, smaller ones make longer chains: 2^14 heads a length
+// packed tile data fastest.
+constexpr int kHashBits = 14;
 constexpr size_t kTiers = kMaxCopy + 1;  // indexed by K; 0 to 2 unused
 // A position whose 18 bytes repeat those of a chained position at most this far back is
 // not chained itself: that position stands for it (and for every such repeat since), and
@@ -145,26 +147,60 @@ bool SameBytes(const std::uint8_t* a, const std::uint8_t* b, size_t k) {
   return true;
 }
 
+// Calls f(std::integral_constant<size_t, k>{}) for every copy length k, unrolled: the work
+// for one length is a few instructions, and a loop around it would cost as much again.
+template <class F>
+void ForEachLength(F f) {
+  [&]<size_t... K>(std::index_sequence<K...>) {
+    (f(std::integral_constant<size_t, K + kMinCopy>{}), ...);
+  }(std::make_index_sequence<kMaxCopy - kMinCopy + 1>{});
+}
+
+// The first k bytes of a little-endian word.
+constexpr std::array<std::uint64_t, 9> kLowBytes = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF, 0xFFFFFFFFFFFF, 0xFFFFFFFFFFFFFF, ~std::uint64_t{0}};
+
 class PrefixChains {
  public:
   explicit PrefixChains(const std::uint8_t* p) : p_(p) {
     for (auto& h : head_) h.fill(-1);
   }
   // Hashes position i's prefixes of up to `limit` bytes for the look-ups and the entry.
+  // Each prefix is hashed on its own from the bytes' three words (no chain of dependent
+  // multiplies), all sixteen side by side; near the end the missing bytes read as 0, and
+  // the prefixes they reach are never used.
   void at(size_t i, size_t limit) {
-    std::uint32_t h = 0;
-    for (size_t k = 0; k < limit; ++k) {
-      h = (h + p_[i + k]) * 2654435761u;
-      hash_[k + 1] = h >> (32 - kHashBits);
-    }
+    std::array<std::uint8_t, kMaxCopy> tail{};
+    const std::uint8_t* q = p_ + i;
+    if (limit < kMaxCopy) q = static_cast<const std::uint8_t*>(std::memcpy(tail.data(), q, limit));
+    std::uint64_t w0, w1;
+    std::uint16_t w2;
+    std::memcpy(&w0, q, 8);
+    std::memcpy(&w1, q + 8, 8);
+    std::memcpy(&w2, q + 16, 2);
+    constexpr std::uint64_t kMul0 = 0x9E3779B97F4A7C15u, kMul1 = 0xC2B2AE3D27D4EB4Fu, kMul2 = 0x165667B19E3779F9u;
+    constexpr int kShift = 64 - kHashBits;
+    const std::uint64_t h8 = w0 * kMul0, h16 = h8 ^ w1 * kMul1;
+    ForEachLength([&](auto k) {
+      if constexpr (k <= 8)
+        hash_[k] = static_cast<std::uint32_t>((w0 & kLowBytes[k]) * kMul0 >> kShift);
+      else if constexpr (k <= 16)
+        hash_[k] = static_cast<std::uint32_t>((h8 ^ (w1 & kLowBytes[k - 8]) * kMul1) >> kShift);
+      else
+        hash_[k] = static_cast<std::uint32_t>((h16 ^ (w2 & kLowBytes[k - 16]) * kMul2) >> kShift);
+    });
     limit_ = limit;
   }
   // Chains position i (hashed last) under each of its prefixes.
   void enter(size_t i) {
-    for (size_t k = kMinCopy; k <= limit_; ++k) {
-      prev_[i & (kLinks - 1)][k] = head_[k][hash_[k]];
+    auto& links = prev_[i & (kLinks - 1)];
+    const auto link = [&](size_t k) {
+      links[k] = head_[k][hash_[k]];
       head_[k][hash_[k]] = static_cast<std::int32_t>(i);
-    }
+    };
+    if (limit_ == kMaxCopy)
+      ForEachLength(link);
+    else
+      for (size_t k = kMinCopy; k <= limit_; ++k) link(k);
     latest_[i & (kLinks - 1)] = static_cast<std::int32_t>(i);
   }
   // A repeat of chained position `chained` is now far enough back to be copied from.
@@ -244,40 +280,35 @@ std::string PackLz77(std::string_view input, bool vramSafe) {
   if (input.size() > kMaxUnpackedSize) throw std::length_error("LZ77 input above 16 MiB");
   const size_t n = input.size();
   const Matches m = FindLongestMatches(input, vramSafe ? 2 : 1);
-  // The cheapest encoding of every suffix for each position in the flag byte: an item
-  // at slot 0 also pays for the flag byte of its group. Copies of every length up to
-  // the longest are tried, so the parse is exact, not greedy.
-  // Costs are kept modulo 2^16: the rows a position compares lie within a few dozen bytes
-  // of each other, so differences from one of them fit 16 signed bits, and a row of eight
-  // is one SSE2 register.
-  using Row = std::array<std::uint16_t, 8>;
-  using Rel = std::array<std::int16_t, 8>;
-  constexpr size_t kRing = 32;  // a power of two above kMaxCopy + 1
-  std::array<Row, kRing> cost{};
-  std::vector<std::uint8_t> choice(n * 8, 0);
+  // A stream of L literals and C copies takes ceil((L + C) / 8) flag bytes and L + 2C
+  // more, which is ceil(b / 8) for b = 9L + 17C, the bits the items take with their flag
+  // bits. Rounding up keeps order, so a parse with the fewest bits is a smallest stream:
+  // the shortest path runs over positions alone, a literal weighing 9 and a copy 17.
+  // Copies of every length up to the longest are tried, so the parse is exact, not greedy.
+  //
+  // A copy at i ends anywhere from i + 3 to i + longest(i). The longest match at i, less
+  // its first byte, matches at i + 1 from the same distance, so that far end never moves
+  // right as i falls (where no copy exists, i + 2 bounds it). The cheapest end is kept by a
+  // queue of ends whose costs rise from the far end to the near one: an end is dropped once
+  // a nearer one costs no more (every later range holding it holds the nearer one too) or
+  // once it lies past the far end.
+  std::vector<std::uint32_t> bits(n + 1, 0);
+  std::vector<std::uint8_t> choice(n, 0);  // the copy's length, 0 for a literal
+  constexpr size_t kQueue = 32;            // a power of two above the 16 ends of a range, plus one
+  std::array<std::uint32_t, kQueue> ends{};
+  size_t farSlot = 0, nearSlot = 0;        // the queue is ends[farSlot, nearSlot), wrapping
   for (size_t i = n; i-- > 0;) {
-    const Row& literal = cost[(i + 1) & (kRing - 1)];
-    const std::uint16_t base = literal[0];
-    // The cheapest copy into each next slot, over every length, then the choice per slot.
-    Rel copy, copyLength;
-    copy.fill(INT16_MAX);
-    copyLength.fill(0);
-    for (std::int16_t len = kMinCopy; len <= m.length[i]; ++len) {
-      const Row& after = cost[(i + len) & (kRing - 1)];
-      for (int k = 0; k < 8; ++k) {
-        const auto v = static_cast<std::int16_t>(after[k] - base);
-        const bool better = v < copy[k];
-        copy[k] = better ? v : copy[k];
-        copyLength[k] = better ? len : copyLength[k];
-      }
+    if (i + kMinCopy <= n) {
+      const size_t end = i + kMinCopy;
+      while (nearSlot != farSlot && bits[ends[(nearSlot - 1) % kQueue]] >= bits[end]) --nearSlot;
+      ends[nearSlot++ % kQueue] = static_cast<std::uint32_t>(end);
     }
-    Row& here = cost[i & (kRing - 1)];
-    for (int j = 0; j < 8; ++j) {
-      const int next = (j + 1) & 7;
-      const int viaLiteral = 1 + static_cast<std::int16_t>(literal[next] - base);
-      const bool useCopy = copy[next] != INT16_MAX && 2 + copy[next] < viaLiteral;
-      here[j] = static_cast<std::uint16_t>(base + (useCopy ? 2 + copy[next] : viaLiteral) + (j == 0));
-      choice[i * 8 + j] = static_cast<std::uint8_t>(useCopy ? copyLength[next] : 0);
+    const size_t longest = m.length[i], farEnd = i + std::max<size_t>(longest, kMinCopy - 1);
+    while (nearSlot != farSlot && ends[farSlot % kQueue] > farEnd) ++farSlot;
+    bits[i] = bits[i + 1] + 9;
+    if (longest >= kMinCopy && bits[ends[farSlot % kQueue]] + 17 < bits[i]) {
+      bits[i] = bits[ends[farSlot % kQueue]] + 17;
+      choice[i] = static_cast<std::uint8_t>(ends[farSlot % kQueue] - i);
     }
   }
   std::string out = StreamHeaderBytes(StreamType::Lz77, static_cast<std::uint32_t>(n));
@@ -285,7 +316,7 @@ std::string PackLz77(std::string_view input, bool vramSafe) {
   size_t flagAt = 0;
   for (size_t i = 0, j = 0; i < n; j = (j + 1) & 7) {
     if (j == 0) flagAt = out.size(), out += '\0';
-    const size_t len = choice[i * 8 + j];
+    const size_t len = choice[i];
     if (len == 0) {
       out += input[i++];
       continue;
