@@ -72,7 +72,7 @@ const char* PatchName(int which) {
 
 void BM_ApplyInMemory(benchmark::State& state) {
   const std::string& patch = Patch(static_cast<int>(state.range(0)));
-  Text image = RandomBytes(kRomSize, 3);
+  RomBytes image(RandomBytes(kRomSize, 3));
   for (auto _ : state) {
     ApplyIpsRecords(patch, image);
     benchmark::DoNotOptimize(image.data());

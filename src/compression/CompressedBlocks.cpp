@@ -81,7 +81,7 @@ Text Summary(const std::vector<FoundStream>& streams) {
 
 // Where the new stream goes in `work`: over the old one, into free space, or at the end
 // of a grown image. Nothing when no place fits.
-std::optional<size_t> PlaceFor(const Workspace& ws, Text& work, size_t oldOffset, size_t oldSize, size_t newSize,
+std::optional<size_t> PlaceFor(const Workspace& ws, RomBytes& work, size_t oldOffset, size_t oldSize, size_t newSize,
                                char freeByte, const std::vector<FreeRange>& ranges) {
   if (newSize <= oldSize) return oldOffset;
   if (auto at = FindFreePlace(work, ranges, newSize, freeByte)) return at;
@@ -94,7 +94,7 @@ std::optional<size_t> PlaceFor(const Workspace& ws, Text& work, size_t oldOffset
 }
 
 // Every 4-aligned pointer to `from` made to point at `to`; how many there were.
-size_t Repoint(Text& work, size_t from, size_t to) {
+size_t Repoint(RomBytes& work, size_t from, size_t to) {
   GbaPointerSet set;
   set.add(kGbaRomBase + static_cast<std::uint32_t>(from));
   std::vector<size_t> at;
@@ -135,7 +135,7 @@ std::optional<size_t> PutPacked(Workspace& ws, size_t oldOffset, size_t oldSize,
     ShowRefusal(ws, W("Блок за пределами 32 МиБ нельзя перенести: на него нет поинтеров"));
     return std::nullopt;
   }
-  Text& work = StartRomWork(ws);
+  RomBytes& work = StartRomWork(ws);
   const size_t before = work.size();
   const auto at = PlaceFor(ws, work, oldOffset, oldSize, packed.size(), s.freeByte, s.ranges);
   if (!at) {

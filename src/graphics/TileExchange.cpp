@@ -362,7 +362,7 @@ std::optional<TileBlock> Import(Workspace& ws, const TileFields& fields) {
     return std::nullopt;
   }
   if (got.block.packed) return ImportPacked(ws, name, got);
-  Text& rom = StartRomWork(ws);
+  RomBytes& rom = StartRomWork(ws);
   const size_t at = static_cast<size_t>(got.block.offset);
   const std::int64_t changed = ChangedBytes(std::string_view(rom).substr(at), got.tiles);
   rom.replace(at, got.tiles.size(), got.tiles);

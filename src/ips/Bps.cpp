@@ -876,7 +876,8 @@ Text ApplyBpsPatch(const BpsPatch& patch, std::string_view source) {
   return target;
 }
 
-void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Text& target) {
+template <class Bytes>
+void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Bytes& target) {
   // The walk is made once without writing, so a patch that fails never costs the
   // allocation of the target it claims, nor touches the buffer.
   WalkActions(patch, source.size(), [](unsigned, std::uint64_t, std::uint64_t, std::string_view) {});
@@ -905,6 +906,8 @@ void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Text& tar
                 out += n;
               });
 }
+template void ApplyBpsPatchInto(const BpsPatch&, std::string_view, Text&);
+template void ApplyBpsPatchInto(const BpsPatch&, std::string_view, RomBytes&);
 
 Text CreateBps(std::string_view source, std::string_view target) {
   Text out(kBpsMagic);

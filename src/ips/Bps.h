@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "workspace/Cp1251.h"
+#include "workspace/ImageMemory.h"
 
 inline constexpr std::string_view kBpsMagic = "BPS1";
 // The three checksums at the end.
@@ -42,8 +43,10 @@ void CheckBpsActions(const BpsPatch& patch);
 // The target built from `source`; each action is checked again against the real source,
 // which may differ from the size the patch states. The target CRC is left to the caller.
 Text ApplyBpsPatch(const BpsPatch& patch, std::string_view source);
-// The same into `target`, whose buffer is reused; on a failure `target` is untouched.
-void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Text& target);
+// The same into `target` (a Text or a RomBytes), whose buffer is reused; on a failure
+// `target` is untouched.
+template <class Bytes>
+void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Bytes& target);
 
 // A patch that turns `source` into `target`, with empty metadata; copies are taken only
 // where they make it smaller than the linear encoding of the same bytes.

@@ -117,7 +117,7 @@ void ApplyBps(Workspace& ws) {
   try {
     // Built in the work image, whose buffer a loaded ROM already has; a target that does
     // not match its checksum leaves it as RomImage again.
-    Text& work = RomWorkBuffer(ws);
+    RomBytes& work = RomWorkBuffer(ws);
     ReserveImage(work, static_cast<size_t>(patch.targetSize));
     ApplyBpsPatchInto(patch, ws.RomImage, work);
     if (Crc32(work) != patch.targetCrc) {

@@ -47,7 +47,7 @@ Text EncodeText(Workspace& ws, const TableCodec& codec, const Text& text, const 
 EntryCodec::Encoded EncodeEntries(const Workspace& ws, const EntryCodec& codec, const PerevodLineParts& parts) {
   if (ws.RomLoaded)
     if (const auto held = codec.matchesImage(ws.RomImage, parts.address - 1, parts.text))
-      return {ws.RomImage.substr(static_cast<size_t>(parts.address - 1), *held), {}};
+      return {Text(std::string_view(ws.RomImage).substr(static_cast<size_t>(parts.address - 1), *held)), {}};
   return codec.encode(parts.text);
 }
 

@@ -81,7 +81,7 @@ void AppendIpsTrailer(Text& patch, std::optional<std::uint32_t> truncation) {
 
 namespace {
 
-void WriteRecord(const IpsRecord& record, Text& image) {
+void WriteRecord(const IpsRecord& record, RomBytes& image) {
   if (record.size == 0) return;
   // New bytes are spaces, not zeros: a patch that lengthens the ROM leaves blank text
   // where it writes nothing.
@@ -95,7 +95,7 @@ void WriteRecord(const IpsRecord& record, Text& image) {
 
 }  // namespace
 
-IpsScanEnd ApplyIpsRecords(std::string_view patch, Text& image, const std::function<void(size_t)>& afterRecord,
+IpsScanEnd ApplyIpsRecords(std::string_view patch, RomBytes& image, const std::function<void(size_t)>& afterRecord,
                            std::optional<std::uint32_t>* truncatedTo) {
   IpsRecordReader reader(IpsRecordData(patch));
   IpsRecord record;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "workspace/Cp1251.h"
+#include "workspace/ImageMemory.h"
 
 inline constexpr std::string_view kIpsHeader = "PATCH";
 inline constexpr std::string_view kIpsTrailer = "EOF";
@@ -76,5 +77,5 @@ void AppendIpsTrailer(Text& patch, std::optional<std::uint32_t> truncation);
 // ends beyond it, then gives it the size after "EOF" when the patch has one (cut, or
 // lengthened with zeros, as every patcher does); `truncatedTo` is told that size.
 // `afterRecord` is told the scan position after each record.
-IpsScanEnd ApplyIpsRecords(std::string_view patch, Text& image, const std::function<void(size_t)>& afterRecord = {},
+IpsScanEnd ApplyIpsRecords(std::string_view patch, RomBytes& image, const std::function<void(size_t)>& afterRecord = {},
                            std::optional<std::uint32_t>* truncatedTo = nullptr);

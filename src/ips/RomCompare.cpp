@@ -98,8 +98,8 @@ std::pair<size_t, size_t> NextStretch(std::string_view input, std::string_view o
 }
 
 struct RomPair {
-  Text in;
-  Text out;
+  RomBytes in;
+  RomBytes out;
 };
 
 // Both ROMs, or false after the failure has been told. Both are opened (and sized) before

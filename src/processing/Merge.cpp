@@ -230,7 +230,7 @@ void WritePerevodIntoRomImage(Workspace& ws) {
   WritePerevodIntoImage(ws, RomImageToWrite(ws));
 }
 
-void WritePerevodIntoImage(Workspace& ws, Text& image) {
+void WritePerevodIntoImage(Workspace& ws, RomBytes& image) {
   const auto& lines = ws.PerevodArray;
   Progress bar(ws, Bar::Main, 0, static_cast<int>(lines.size()) - 1);
   const auto size = static_cast<std::int64_t>(image.size());

@@ -15,7 +15,7 @@ void FuzzyCombinePerevodFiles(Workspace& ws, const std::vector<Text>& files);
 void WritePerevodIntoRomImage(Workspace& ws);
 // The same over any image; lines without an address or outside the image are logged
 // and skipped.
-void WritePerevodIntoImage(Workspace& ws, Text& image);
+void WritePerevodIntoImage(Workspace& ws, RomBytes& image);
 
 // The 256-entry table in which every code stands for its own Windows-1251 character
 // (code 0 for none).

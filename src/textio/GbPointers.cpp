@@ -164,7 +164,7 @@ std::optional<std::uint16_t> PlanLine(Workspace& ws, size_t i, std::int64_t newA
 // Each recorded entry is rewritten once, and only while it still holds what was found:
 // the insertion may have written over a table since.
 void RewriteEntries(Workspace& ws, const std::vector<std::optional<std::uint16_t>>& valueOf) {
-  Text& image = ContinueRomWork(ws);
+  RomBytes& image = ContinueRomWork(ws);
   for (const GbPointerEntry& entry : ws.GbPointerMap.entries) {
     const auto& value = valueOf[entry.line];
     if (!value) continue;

@@ -122,7 +122,7 @@ bool NothingMoved(const Workspace& ws) {
 
 void RunCorrection(Workspace& ws, std::int32_t shift) {
   CheckTableBelongs(ws);
-  Text& work = StartRomWork(ws);
+  RomBytes& work = StartRomWork(ws);
   std::vector<LineCorrection> plan = PlanCorrection(ws, shift);
   GbaPointerSet set;
   const std::vector<std::uint32_t> newValueOf = AssignOwners(plan, set);

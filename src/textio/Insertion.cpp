@@ -50,7 +50,7 @@ bool Refused(Workspace& ws) {
 // encode(put) hands over the line's bytes.
 template <class Encode>
 std::int64_t WriteText(Workspace& ws, std::int64_t address, const InsertOptions& options, Encode&& encode) {
-  Text& rom = ContinueRomWork(ws);
+  RomBytes& rom = ContinueRomWork(ws);
   std::int64_t end = address;
   encode([&](size_t i, unsigned char code, bool unknown) {
     const std::int64_t offset = address - 1 + static_cast<std::int64_t>(i);

@@ -48,7 +48,7 @@ class DumpDecoder {
     if (ws.TableExtended && encode) codec_.emplace(ws);
   }
   // The piece at 1-based address a of the image, the block ending at `last`.
-  size_t piece(const Text& image, std::int64_t a, std::int64_t last, Text& out) const {
+  size_t piece(std::string_view image, std::int64_t a, std::int64_t last, Text& out) const {
     const auto* p = reinterpret_cast<const unsigned char*>(image.data()) + (a - 1);
     if (codec_) {
       const EntryCodec::Match m = codec_->decodeAt(p, static_cast<size_t>(last - a + 1));

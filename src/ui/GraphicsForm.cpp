@@ -337,7 +337,7 @@ void GraphicsForm::paintAt(QPoint point) {
   auto* tile = reinterpret_cast<const std::uint8_t*>(image().data()) + at->tileOffset;
   if (TilePixelIndex(view_.format, tile, at->x, at->y) == colour) return;
   // The stroke remembers each byte of the tile the first time it touches it.
-  Text& rom = ContinueRomWork(ws_);
+  RomBytes& rom = ContinueRomWork(ws_);
   const int bytes = TileBytes(view_.format);
   for (int i = 0; i < bytes; ++i) {
     const std::int64_t offset = at->tileOffset + i;
@@ -375,7 +375,7 @@ void GraphicsForm::undoStroke() {
     }
   }
   runOnMain([this, &last] {
-    Text& rom = StartRomWork(ws_);
+    RomBytes& rom = StartRomWork(ws_);
     for (const auto& [offset, byte] : last.before)
       if (static_cast<size_t>(offset) < rom.size()) rom[static_cast<size_t>(offset)] = byte;
     CommitRomWorkImage(ws_);

@@ -59,16 +59,6 @@ mode_t ModeToKeep(const std::string& native) {
   return 0666 & ~mask;
 }
 
-// A ROM or patch of many megabytes is touched page by page while it is read; huge pages
-// turn thousands of page faults into a few. Only advice: the kernel may ignore it.
-void AdviseHugePages(char* data, size_t size) {
-  constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
-  const auto start = reinterpret_cast<std::uintptr_t>(data);
-  const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-  const std::uintptr_t last = (start + size) & ~(kHugePage - 1);
-  if (last > first) ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-}
-
 constexpr std::string_view kTemporaryMark = ".tarvello-";
 
 // ".tarvello-PID-XXXXXX" beside the file: hidden, naming the process that made it, and
@@ -272,12 +262,18 @@ Text ReadWholeFile(const Text& name) {
   return data;
 }
 
-void ReserveImage(Text& data, size_t size) {
+void ReserveImage(RomBytes& data, size_t size) {
   if (data.capacity() >= size) return;
-  Text fresh;
+  RomBytes fresh;
   fresh.reserve(size);
-  AdviseHugePages(fresh.data(), fresh.capacity());
   data.swap(fresh);
+}
+
+// O_NONBLOCK: a FIFO given as a file name must not hang the program in open().
+static int OpenToRead(const Text& name) {
+  const int fd = ::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw FileError(errno, name);
+  return fd;
 }
 
 // Reads take plain files only: a folder or a device named as a file is refused by name.
@@ -290,8 +286,7 @@ static struct stat RegularFileStat(int fd, const Text& name) {
 }
 
 SizedFile::SizedFile(const Text& name) : name_(name) {
-  Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) throw FileError(errno, name);
+  Fd fd(OpenToRead(name));
   size_ = static_cast<size_t>(RegularFileStat(fd.get(), name).st_size);
   fd_ = fd.release();
 }
@@ -300,7 +295,8 @@ SizedFile::~SizedFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-void SizedFile::readInto(Text& data) {
+void SizedFile::readInto(RomBytes& data) {
+  if (MapFileInto(fd_, size_, data, true)) return;
   ReserveImage(data, size_);
   data.resize(size_);
   size_t got = 0;
@@ -334,7 +330,8 @@ ssize_t ReadFull(int fd, char* at, size_t room) {
 // The buffer becomes the next `size` bytes of the file (fewer at its end), read straight
 // into its storage: the bytes are never cleared first, a pass over the whole image that a
 // load of 32 MiB would otherwise pay for.
-ssize_t ReadIntoWhole(int fd, Text& data, size_t size) {
+template <class Bytes>
+ssize_t ReadIntoWhole(int fd, Bytes& data, size_t size) {
   ssize_t result = 0;
 #if defined(__cpp_lib_string_resize_and_overwrite)
   data.resize_and_overwrite(size, [&](char* at, size_t room) {
@@ -351,25 +348,40 @@ ssize_t ReadIntoWhole(int fd, Text& data, size_t size) {
 
 }  // namespace
 
-void ReadWholeFileInto(const Text& name, Text& data) {
-  // O_NONBLOCK: a FIFO given as a file name must not hang the program in open().
-  Fd fd(::open(NativePath(name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (fd.get() < 0) throw FileError(errno, name);
-  const struct stat st = RegularFileStat(fd.get(), name);
-  const auto size = static_cast<size_t>(st.st_size);
-  ReserveImage(data, size);
-  if (ReadIntoWhole(fd.get(), data, size) < 0) throw FileError(errno, name);
+namespace {
+
+template <class Bytes>
+void ReadOpenFileInto(int fd, const Text& name, size_t size, Bytes& data) {
+  if (data.capacity() < size) {
+    Bytes fresh;
+    fresh.reserve(size);
+    data.swap(fresh);
+  }
+  if (ReadIntoWhole(fd, data, size) < 0) throw FileError(errno, name);
   // The size is a hint: a file that grows while we read is read to its end. Grow only for
   // a file that really is longer than its size said: growing a full buffer first would
   // copy the whole image once more on every load.
   if (data.size() < size) return;
   for (;;) {
     char probe[4096];
-    const ssize_t extra = ReadFull(fd.get(), probe, sizeof probe);
+    const ssize_t extra = ReadFull(fd, probe, sizeof probe);
     if (extra < 0) throw FileError(errno, name);
     if (extra == 0) break;
     data.append(probe, static_cast<size_t>(extra));
   }
+}
+
+}  // namespace
+
+void ReadWholeFileInto(const Text& name, Text& data) {
+  Fd fd(OpenToRead(name));
+  ReadOpenFileInto(fd.get(), name, static_cast<size_t>(RegularFileStat(fd.get(), name).st_size), data);
+}
+
+void ReadWholeFileInto(const Text& name, RomBytes& data) {
+  Fd fd(OpenToRead(name));
+  const auto size = static_cast<size_t>(RegularFileStat(fd.get(), name).st_size);
+  if (!MapFileInto(fd.get(), size, data, false)) ReadOpenFileInto(fd.get(), name, size, data);
 }
 
 void WriteFileAtomically(const Text& name, std::string_view data) {

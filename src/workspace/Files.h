@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "workspace/Cp1251.h"
+#include "workspace/ImageMemory.h"
 
 inline constexpr char kPathSeparator = '/';
 
@@ -30,6 +31,8 @@ Text ReadWholeFile(const Text& name);
 // ReadWholeFile into a buffer that is reused when it is large enough. On a failure part
 // way, `data` may hold part of the new bytes.
 void ReadWholeFileInto(const Text& name, Text& data);
+// A ROM image: mapped where the file can be leased (workspace/ImageMemory.h), else read.
+void ReadWholeFileInto(const Text& name, RomBytes& data);
 // A file read whole as it was when opened, for an operation that compares two files: a
 // file that another program cuts while it is read is refused with an error rather than
 // read in part (a mapping of it would end the process with SIGBUS at the first page
@@ -41,8 +44,9 @@ class SizedFile {
   SizedFile(const SizedFile&) = delete;
   SizedFile& operator=(const SizedFile&) = delete;
   size_t size() const { return size_; }
-  // The file's bytes; throws when it ends before the size it had when opened.
-  void readInto(Text& data);
+  // The file's bytes; throws when it ends before the size it had when opened. Mapped where
+  // the file can be leased: nobody can then cut it until the bytes are our own.
+  void readInto(RomBytes& data);
 
  private:
   Text name_;
@@ -50,9 +54,8 @@ class SizedFile {
   size_t size_ = 0;
 };
 
-// Room for an image of `size` bytes, in huge pages where the system gives them; a buffer
-// that must grow for it loses what it held.
-void ReserveImage(Text& data, size_t size);
+// Room for an image of `size` bytes; a buffer that must grow for it loses what it held.
+void ReserveImage(RomBytes& data, size_t size);
 void WriteFileAtomically(const Text& name, std::string_view data);
 // The file keeps all it held; `data` follows its last byte.
 void AppendFileAtomically(const Text& name, std::string_view data);

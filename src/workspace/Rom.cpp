@@ -22,8 +22,8 @@ void LoadRom(Workspace& ws) {
     // so a read that fails part way changes no image. The spare is the working copy's
     // buffer whenever the copy is RomImage itself (after every completed operation), so a
     // reload touches no fresh memory. The original and the copy are then RomImage itself.
-    Text fresh;
-    Text& into = ws.RomWork.own_ ? fresh : ws.RomWork.bytes_;
+    RomBytes fresh;
+    RomBytes& into = ws.RomWork.own_ ? fresh : ws.RomWork.bytes_;
     ReadWholeFileInto(ws.InputRomFileName, into);
     ws.RomImage.swap(into);
     ws.RomOriginalShared = true;
@@ -140,18 +140,18 @@ std::string_view RomWorkImage(const Workspace& ws) {
   return ws.RomWork.own_ ? ws.RomWork.bytes_ : ws.RomImage;
 }
 
-Text& StartRomWork(Workspace& ws) {
+RomBytes& StartRomWork(Workspace& ws) {
   ReserveImage(ws.RomWork.bytes_, ws.RomImage.size());
   ws.RomWork.bytes_.assign(ws.RomImage);
   ws.RomWork.own_ = true;
   return ws.RomWork.bytes_;
 }
 
-Text& ContinueRomWork(Workspace& ws) {
+RomBytes& ContinueRomWork(Workspace& ws) {
   return ws.RomWork.own_ ? ws.RomWork.bytes_ : StartRomWork(ws);
 }
 
-Text& RomWorkBuffer(Workspace& ws) {
+RomBytes& RomWorkBuffer(Workspace& ws) {
   ws.RomWork.own_ = true;
   return ws.RomWork.bytes_;
 }
@@ -160,7 +160,7 @@ void DiscardRomWork(Workspace& ws) {
   ws.RomWork.own_ = false;
 }
 
-Text& RomImageToWrite(Workspace& ws) {
+RomBytes& RomImageToWrite(Workspace& ws) {
   ContinueRomWork(ws);
   if (ws.RomOriginalShared) {
     ws.RomOriginalBytes.assign(ws.RomImage);

@@ -39,16 +39,16 @@ Text BackupName(const Text& name);
 // different. Every write goes through one of the three below, so none can see stale bytes.
 std::string_view RomWorkImage(const Workspace& ws);
 // For an operation that starts from the committed image: the copy set to RomImage.
-Text& StartRomWork(Workspace& ws);
+RomBytes& StartRomWork(Workspace& ws);
 // For an operation that goes on from the copy as it stands.
-Text& ContinueRomWork(Workspace& ws);
+RomBytes& ContinueRomWork(Workspace& ws);
 // For an operation that writes the copy whole: its buffer, whose bytes are left over.
-Text& RomWorkBuffer(Workspace& ws);
+RomBytes& RomWorkBuffer(Workspace& ws);
 // The copy is RomImage again; what was written into it is dropped.
 void DiscardRomWork(Workspace& ws);
 // For an operation that writes RomImage itself, not through the working copy: RomImage,
 // once the copy and the ROM as loaded have bytes of their own, so neither changes with it.
-Text& RomImageToWrite(Workspace& ws);
+RomBytes& RomImageToWrite(Workspace& ws);
 // RomImage takes the copy's bytes (the copy is then RomImage again); RomChanged stays.
 void AdoptRomWorkImage(Workspace& ws);
 // A modifying operation that finished commits its working copy and sets RomChanged.

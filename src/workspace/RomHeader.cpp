@@ -98,7 +98,7 @@ void WarnBadHeaderChecksums(Workspace& ws, std::string_view image) {
                         W(" - на железе игра не запустится (Tools: \"Исправить контрольные суммы заголовка\")"));
 }
 
-int FixHeaderChecksumsIn(Workspace& ws, Text& image) {
+int FixHeaderChecksumsIn(Workspace& ws, RomBytes& image) {
   int fixed = 0;
   // In order, each taken again from the image as the fixes before it left it: the header
   // checksum is one of the bytes the global checksum sums.

@@ -30,7 +30,7 @@ void WarnBadHeaderChecksums(Workspace& ws, std::string_view image);
 
 // Writes every checksum that no longer matches into `image`, logging each change; the
 // number of checksums changed.
-int FixHeaderChecksumsIn(Workspace& ws, Text& image);
+int FixHeaderChecksumsIn(Workspace& ws, RomBytes& image);
 
 // What a ROM save does about the header of the image it writes: with FixHeaderChecksums
 // "YES" fixes it (in the committed image too when the two are the same), otherwise warns.

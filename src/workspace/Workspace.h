@@ -9,6 +9,7 @@
 #include "workspace/Cp1251.h"
 #include "workspace/EditorState.h"
 #include "workspace/Host.h"
+#include "workspace/ImageMemory.h"
 
 // The word-for-word dictionary: slots of search text and replacement, of which the
 // first `count` are the accepted pairs.
@@ -73,14 +74,14 @@ class RomWorkCopy {
 
  private:
   friend std::string_view RomWorkImage(const Workspace& ws);
-  friend Text& StartRomWork(Workspace& ws);
-  friend Text& ContinueRomWork(Workspace& ws);
-  friend Text& RomWorkBuffer(Workspace& ws);
+  friend RomBytes& StartRomWork(Workspace& ws);
+  friend RomBytes& ContinueRomWork(Workspace& ws);
+  friend RomBytes& RomWorkBuffer(Workspace& ws);
   friend void DiscardRomWork(Workspace& ws);
   friend void AdoptRomWorkImage(Workspace& ws);
   friend void LoadRom(Workspace& ws);
 
-  Text bytes_;
+  RomBytes bytes_;
   bool own_ = false;  // false: the copy is RomImage; bytes_ is a spare buffer
 };
 
@@ -100,12 +101,12 @@ struct Workspace {
   Host* host;
 
   // ROM
-  Text RomImage;        // as loaded and as last committed; readers use this one
+  RomBytes RomImage;    // as loaded and as last committed; readers use this one
   RomWorkCopy RomWork;  // modifying operations write here, then commit it whole
   // The file's bytes as loaded (read them through RomOriginalImage()). Copy on write: until
   // a commit first changes RomImage, the original is RomImage itself and this holds only
   // a spare buffer, so a load copies nothing for it.
-  Text RomOriginalBytes;
+  RomBytes RomOriginalBytes;
   bool RomOriginalShared = true;
   Text InputRomFileName;
   Text OutputRomFileName;

@@ -93,8 +93,8 @@ TEST(PutPackedBlock, NamedFreeRangesAndGrowth) {
   const Bytes packed = PackRle(content);
   ASSERT_GT(packed.size(), b.stream.size());
   ASSERT_LE(packed.size(), 697u);
-  EXPECT_EQ(b.ws.RomImage.substr(1004, packed.size()), packed);
-  EXPECT_EQ(b.ws.RomImage.substr(0x10, 4), Pointer(1004));
+  EXPECT_EQ(Text(std::string_view(b.ws.RomImage)).substr(1004, packed.size()), packed);
+  EXPECT_EQ(Text(std::string_view(b.ws.RomImage)).substr(0x10, 4), Pointer(1004));
 
   // No room at all: a message, nothing changes; with growth allowed the ROM grows.
   PutBench c;
@@ -110,7 +110,7 @@ TEST(PutPackedBlock, NamedFreeRangesAndGrowth) {
   ASSERT_GT(c.ws.RomImage.size(), c.rom.size());
   EXPECT_EQ(c.ws.RomImage.size() % 4, 0u);
   const size_t newAt = GrowthPlace(c.rom, '\xFF');
-  EXPECT_EQ(c.ws.RomImage.substr(0x10, 4), Pointer(newAt));
+  EXPECT_EQ(Text(std::string_view(c.ws.RomImage)).substr(0x10, 4), Pointer(newAt));
   EXPECT_EQ(Unpack(std::string_view(c.ws.RomImage).substr(newAt)).data, big);
 }
 

@@ -26,7 +26,7 @@ IpsTextDecoder PrintableDecoder() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view patch(reinterpret_cast<const char*>(data), size);
 
-  Text image(64, 'r');
+  RomBytes image(64, 'r');
   size_t lastPosition = 0;
   std::optional<std::uint32_t> truncation;
   const IpsScanEnd end = ApplyIpsRecords(

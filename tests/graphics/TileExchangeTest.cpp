@@ -167,7 +167,7 @@ TEST(TileExchange, GreyAndTrueColourPicturesTakeOnlyThePalettesColours) {
   // Game Boy shades of colour 2 (0x55): 8 bytes of 0x00 / 0xFF per row pair.
   std::vector<std::uint8_t> grey(64, 0x55);
   EXPECT_TRUE(Import(t, SimplePng(8, 8, PNG_FORMAT_GRAY, grey), Fields("16", 1, "2BPP", 1)).empty());
-  EXPECT_EQ(t.ws.RomImage.substr(16, 16), std::string("\x00\xFF", 2) + std::string("\x00\xFF\x00\xFF\x00\xFF\x00\xFF\x00\xFF\x00\xFF\x00\xFF", 14));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(16, 16), std::string("\x00\xFF", 2) + std::string("\x00\xFF\x00\xFF\x00\xFF\x00\xFF\x00\xFF\x00\xFF\x00\xFF", 14));
   std::vector<std::uint8_t> rgb(3 * 64, 0xFF);
   rgb[3 * (8 * 2 + 5) + 1] = 0x34;  // pixel (5, 2)
   const Text refused = Import(t, SimplePng(8, 8, PNG_FORMAT_RGB, rgb), Fields("16", 1, "2BPP", 1)).at(0);

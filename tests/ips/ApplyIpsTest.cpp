@@ -156,7 +156,7 @@ TEST_F(ApplyIpsTest, PatchStaysAsLoadedAndAppliesAgainTheSame) {
   setRom(Pattern(20));
   setPatch(patch);
   ApplyIps(ws);
-  const Text once = ws.RomImage;
+  const Text once(ws.RomImage);
   ApplyIps(ws);
   EXPECT_EQ(ws.IpsImage, patch);
   EXPECT_EQ(ws.RomImage, once);
@@ -204,10 +204,10 @@ TEST_F(ApplyIpsTest, CorpusPatchAppliesAsItsMakerIntended) {
   ASSERT_EQ(ws.RomImage.size(), rom.size());
   EXPECT_EQ(ws.RomImage, expected);
   // The first record, read off the file by hand: 32 bytes at 0x4E44.
-  EXPECT_EQ(ws.RomImage.substr(0x4E44, 4), Bytes({0x07, 0x06, 0x07, 0x1E}));
+  EXPECT_EQ(Text(std::string_view(ws.RomImage)).substr(0x4E44, 4), Bytes({0x07, 0x06, 0x07, 0x1E}));
   for (const auto& r : reference.records())
     if (r.rle) {
-      EXPECT_EQ(ws.RomImage.substr(r.offset, r.run), std::string(r.run, static_cast<char>(r.fill)));
+      EXPECT_EQ(Text(std::string_view(ws.RomImage)).substr(r.offset, r.run), std::string(r.run, static_cast<char>(r.fill)));
     }
 }
 

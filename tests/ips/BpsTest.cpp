@@ -356,7 +356,7 @@ TEST_F(BpsOperations, SaveBpsTakesTheRomAsLoadedToTheCurrentOne) {
   SaveBps(ws);  // nothing changed yet: a valid patch that changes nothing
   EXPECT_EQ(TestApply(patchFile("same.bps"), original), original);
   commit(original.substr(0, 100) + "new text" + original.substr(108) + "grown");
-  commit(ws.RomImage.substr(0, 4000) + "x");
+  commit(Text(std::string_view(ws.RomImage)).substr(0, 4000) + "x");
   EXPECT_EQ(RomOriginalImage(ws), original);
   ws.OutputBPSFileName = b.dir.file("changes.bps");
   SaveBps(ws);

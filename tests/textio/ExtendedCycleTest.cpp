@@ -65,7 +65,7 @@ TEST(ExtendedCycle, UneditedExtractionChangesNoByteOfAnyRealRomWithAnyRealTable)
       SCOPED_TRACE(std::string(rom) + " / " + table);
       ExtendedCycle t(rom, table);
       ASSERT_TRUE(t.ws.TableExtended && t.ws.RomLoaded);
-      const Text original = t.ws.RomImage;
+      const Text original(t.ws.RomImage);
       ASSERT_FALSE(t.extract().empty());
       ASSERT_TRUE(PutPerevodInRom(t.ws, 0));
       EXPECT_EQ(t.ws.RomImage, original);
@@ -95,7 +95,7 @@ TEST(ExtendedCycle, AnEditedLineGoesInWithTheFewestBytesAndReadsBackAsTyped) {
   ASSERT_TRUE(encoded.unknown.empty());
   EXPECT_EQ(encoded.bytes.size(), 5u);
   t.ws.PerevodArray = {"&H300 " + text};
-  const Text before = t.ws.RomImage;
+  const Text before(t.ws.RomImage);
   ASSERT_TRUE(PutPerevodInRom(t.ws, 0));
   EXPECT_EQ(codec.matchesImage(t.ws.RomImage, 0x2FF, text), encoded.bytes.size());
   Text expected = before;

@@ -98,7 +98,7 @@ struct GbBench : TextioBench {
       else
         EXPECT_EQ(rom.substr(static_cast<size_t>(e.at), 2), before.substr(static_cast<size_t>(e.at), 2));
     }
-    std::string masked = ws.RomImage;
+    std::string masked(ws.RomImage);
     std::string expected = before;
     for (auto [from, to] : mayChange)
       for (auto i = from; i < to; ++i) masked[static_cast<size_t>(i)] = expected[static_cast<size_t>(i)] = '\0';
@@ -156,11 +156,11 @@ TEST(ShiftedPutGb, TablesInBankZeroAndInTheStringsBanksFollowStringsOfBanksZeroO
   t.expectEntriesAndNothingElse(rom);
   // Bank 1: packed to 0x5DCA, 0x5DCE, 0x5DD2, then the last string runs into bank 2.
   t.clearRecords();
-  const std::string afterBank0 = t.ws.RomImage;
+  const std::string afterBank0(t.ws.RomImage);
   t.shiftedPut(0x222A, {{one, "UNO"}, {two, "DOS"}, {crossing, "CRUZANDO"}}, {0x5DCA, 0x5DCE, 0x5DD2},
                {true, true, false});
   t.expectEntriesAndNothingElse(rom);
-  EXPECT_EQ(t.ws.RomImage.substr(t1 + 4, 2), afterBank0.substr(t1 + 4, 2));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(t1 + 4, 2), afterBank0.substr(t1 + 4, 2));
   EXPECT_EQ(std::count(t.host.log.begin(), t.host.log.end(),
                        W("ПРЕДУПРЕЖДЕНИЕ: строка с адресом32513 (новый адрес 32765) уходит из банка &H1 в банк &H2: "
                          "2-байтный поинтер туда не достанет, GB поинтеры на нее не исправлены")),
@@ -186,7 +186,7 @@ TEST(ShiftedPutGb, PlantedTableInARealGameBoyRom) {
   t.shiftedPut(0x3000 - 0x545, {{0, " TY VYIGRAL!"}, {1, "TY PROIGRAL!"}, {2, "NICHYA!"}}, {0x545, 0x552, 0x55F},
                {true, true, true});
   t.expectEntriesAndNothingElse(rom);
-  EXPECT_EQ(t.ws.RomImage.substr(0x6000, 6), Bytes({0x00, 0x30, 0x0D, 0x30, 0x1A, 0x30}));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(0x6000, 6), Bytes({0x00, 0x30, 0x0D, 0x30, 0x1A, 0x30}));
   EXPECT_EQ(t.host.failures, 0);
 }
 
@@ -216,7 +216,7 @@ TEST(CorrectGbPointers, RunsAtShiftZeroWhenPackingMovedLinesAndSharedAddressesTa
   BuildGbPointerTable(t.ws);
   t.perevod({"16651 XY", "16901 ZW"});
   CorrectGbPointers(t.ws, 10);
-  EXPECT_EQ(t.ws.RomImage.substr(0x40, 4), Bytes({0x0A, 0x41, 0x04, 0x42}));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(0x40, 4), Bytes({0x0A, 0x41, 0x04, 0x42}));
   // An entry written over since it was recorded is no pointer any more: it stays.
   t.rom(rom);
   t.perevod({"16641 XY", "16897 ZW"});
@@ -225,7 +225,7 @@ TEST(CorrectGbPointers, RunsAtShiftZeroWhenPackingMovedLinesAndSharedAddressesTa
   t.perevod({"16651 XY", "16901 ZW"});
   t.clearRecords();
   CorrectGbPointers(t.ws, 10);
-  EXPECT_EQ(t.ws.RomImage.substr(0x40, 4), Bytes({0x0A, 0x41, 0x00, 'Q'}));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(0x40, 4), Bytes({0x0A, 0x41, 0x00, 'Q'}));
   EXPECT_EQ(
       t.host.log.end()[-2],
       W("ПРЕДУПРЕЖДЕНИЕ: запись таблицы GB поинтеров по смещению 66 изменилась после поиска, оставлена как есть"));

@@ -219,7 +219,7 @@ TEST(CorrectGbaPointers, DetailLinesNameEachNewAddressAndFoundPointer) {
                                            W("новый адрес для расчета поинтера PerevodAddr= 25"),
                                            W("ПРЕДУПРЕЖДЕНИЕ: GBA поинтер =") + Ptr(30) + W(" не найден"),
                                            W("Коррекция поинтеров GBA в ROM закончена")}));
-  EXPECT_EQ(t.ws.RomImage.substr(1, 4), Ptr(5));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(1, 4), Ptr(5));
   // The event loop runs once per line besides the log lines.
   EXPECT_EQ(t.host.pumps, 6 + 3);
 }
@@ -316,7 +316,7 @@ TEST(CorrectGbaPointers, ShiftZeroCorrectsWhatPackingMovedAndOnlyThen) {
   t.perevod({"10 abc", "20 de"});
   t.image({{0, Ptr(10)}, {20, Ptr(20)}});
   BuildGbaPointerTable(t.ws);
-  const std::string before = t.ws.RomImage;
+  const std::string before(t.ws.RomImage);
   t.clearRecords();
   CorrectGbaPointers(t.ws, 0);
   EXPECT_EQ(t.host.log,
@@ -326,8 +326,8 @@ TEST(CorrectGbaPointers, ShiftZeroCorrectsWhatPackingMovedAndOnlyThen) {
 
   PackPerevodAddresses(t.ws);  // "20 de" becomes "14 de"
   CorrectGbaPointers(t.ws, 0);
-  EXPECT_EQ(t.ws.RomImage.substr(0, 4), Ptr(10));
-  EXPECT_EQ(t.ws.RomImage.substr(20, 4), Ptr(14));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(0, 4), Ptr(10));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(20, 4), Ptr(14));
   EXPECT_TRUE(t.ws.RomChanged);
 }
 
@@ -348,7 +348,7 @@ TEST(CorrectGbaPointers, RefusesWithoutTranslationRomOrRecordedTable) {
   RomWorkBuffer(t.ws) = "stale";
   CorrectGbaPointers(t.ws, 4);
   EXPECT_EQ(t.host.log.back(), W("Ошибка однако... таблица GBA поинтеров не построена для этого перевода 1102"));
-  EXPECT_EQ(t.ws.RomImage.substr(0, 4), Ptr(10));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(0, 4), Ptr(10));
   EXPECT_EQ(RomWorkImage(t.ws), "stale");
   EXPECT_FALSE(t.ws.RomChanged);
 }

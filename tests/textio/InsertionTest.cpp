@@ -72,14 +72,14 @@ TEST(PutPerevodInRom, EscapesAreEncodedLikeTypedCharacters) {
   t.perevod({"1 <$0A><$41>", "5 A<$4"});
   t.ws.SkipUnknownTRChars = "NO";
   PutPerevodInRom(t.ws, 0);
-  EXPECT_EQ(t.ws.RomImage.substr(0, 2), "\x0A\x80");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(0, 2), "\x0A\x80");
   // An incomplete escape is plain text.
-  EXPECT_EQ(t.ws.RomImage.substr(4, 4), "\x80<$4");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(4, 4), "\x80<$4");
 
   t.ws.RomImage = std::string(16, '\xEE');
   t.ws.SkipUnknownTRChars = "YES";
   PutPerevodInRom(t.ws, 0);
-  EXPECT_EQ(t.ws.RomImage.substr(0, 2), "\xEE\x80");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(0, 2), "\xEE\x80");
 }
 
 TEST(PutPerevodInRom, AShiftMovesEveryLineAndIsKeptInTheLinesWhenAsked) {
@@ -89,9 +89,9 @@ TEST(PutPerevodInRom, AShiftMovesEveryLineAndIsKeptInTheLinesWhenAsked) {
   t.ws.UseHEXaddr = "YES";
   t.ws.LeaveChangesInPerevodAddr = "YES";
   PutPerevodInRom(t.ws, 16);
-  EXPECT_EQ(t.ws.RomImage.substr(115, 2), "\x80\x81");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(115, 2), "\x80\x81");
   EXPECT_EQ(t.ws.RomImage[117], '\x82');  // &H66 is 102, moved to 118
-  EXPECT_EQ(t.ws.RomImage.substr(119, 2), "\x90\x80");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(119, 2), "\x90\x80");
   EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"&H74 AB", "&H76 C", "no-space", "&H78  A"}));
   EXPECT_TRUE(t.ws.PerevodChanged);
   EXPECT_EQ(t.host.log.front(), W("дополнительное смещение к адресам указанным в файле перевода равно  16"));
@@ -108,7 +108,7 @@ TEST(PutPerevodInRom, AShiftMovesEveryLineAndIsKeptInTheLinesWhenAsked) {
   notKept.perevod({"100 AB", "&H66 C"});
   notKept.ws.LeaveChangesInPerevodAddr = "NO";
   PutPerevodInRom(notKept.ws, 16);
-  EXPECT_EQ(notKept.ws.RomImage.substr(115, 3), "\x80\x81\x82");
+  EXPECT_EQ(Text(std::string_view(notKept.ws.RomImage)).substr(115, 3), "\x80\x81\x82");
   EXPECT_EQ(notKept.ws.PerevodArray, (std::vector<Text>{"100 AB", "&H66 C"}));
   EXPECT_FALSE(notKept.ws.PerevodChanged);
 }
@@ -167,7 +167,7 @@ TEST(PutPerevodInRom, ARefusedOrThinTranslationSaysSo) {
   PutPerevodInRom(t.ws, 0);
   EXPECT_EQ(t.host.messageTexts(), (std::vector<Text>{W("Маловааато будет :-), может еще строчку ?")}));
   EXPECT_EQ(t.host.messages[0].icon, Icon::Critical);
-  EXPECT_EQ(t.ws.RomImage.substr(2, 2), "\x80\x81");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(2, 2), "\x80\x81");
 
   // No lines at all: nothing written, no warning, still a completed insertion.
   t.clearRecords();
@@ -195,7 +195,7 @@ TEST(PutPerevodInRom, WithoutATableAsksWhetherToLoadIt) {
   t.clearRecords();
   PutPerevodInRom(t.ws, 0);
   EXPECT_TRUE(t.ws.TableLoaded);
-  EXPECT_EQ(t.ws.RomImage.substr(0, 4), "ABC\xEE");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(0, 4), "ABC\xEE");
 }
 
 // Found by the insertion fuzz target: a run that failed part way used to leave the
@@ -215,7 +215,7 @@ TEST(PutPerevodInRom, AFailedShiftedRunKeepsTheTranslationAsItWas) {
   EXPECT_TRUE(PutPerevodInRom(t.ws, 1));
   EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"2 AB", "6 C", "15 A"}));
   EXPECT_TRUE(t.ws.PerevodChanged);
-  EXPECT_EQ(t.ws.RomImage.substr(1, 2), "\x80\x81");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(1, 2), "\x80\x81");
 }
 
 }  // namespace

@@ -208,7 +208,7 @@ TEST(RealFiles, EveryRomGoesThroughExtractionTranslationInsertionAndItsPatch) {
 TEST(RealFiles, FindGbaPointersReportsTheStructArrayPointersOfARealGbaRom) {
   CycleBench t;
   t.loadRom("nba_ram-access-timing.gba");
-  const std::string image = t.ws.RomImage;
+  const std::string image(t.ws.RomImage);
   const std::string report = t.extract("report.txt");
   t.ws.PerevodFileName = t.dir.file("report.txt");
   LoadPerevod(t.ws);

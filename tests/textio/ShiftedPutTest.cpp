@@ -113,33 +113,33 @@ TEST(ShiftedPut, KeptShiftsAreNotAddedTwiceByTheCorrection) {
   ShiftedPut(t.ws, 32, true);
   EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"&H29 xyz", "&H2D uvwxy", "&H33 st"}));
   EXPECT_TRUE(t.ws.PerevodChanged);
-  EXPECT_EQ(t.ws.RomImage.substr(64, 12), Ptr(41) + Ptr(45) + Ptr(51));
-  EXPECT_EQ(t.ws.RomImage.substr(81, 4), Ptr(45));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(64, 12), Ptr(41) + Ptr(45) + Ptr(51));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(81, 4), Ptr(45));
 }
 
 TEST(ShiftedPut, ShiftZeroStillPacksInsertsAndCorrectsThePointersOfMovedLines) {
   ShiftedBench t;
   ShiftedPut(t.ws, 0, true);
   // Packed to 9, 13 and 19 over the old strings, whose tails stay.
-  EXPECT_EQ(t.ws.RomImage.substr(8, 16), std::string("xyz\0uvwxyesth\0\xFF\xFF", 16));
-  EXPECT_EQ(t.ws.RomImage.substr(64, 12), Ptr(9) + Ptr(13) + Ptr(19));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(8, 16), std::string("xyz\0uvwxyesth\0\xFF\xFF", 16));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(64, 12), Ptr(9) + Ptr(13) + Ptr(19));
   EXPECT_EQ(t.host.log.back(), W("Коррекция поинтеров GBA в ROM закончена"));
   EXPECT_EQ(t.ws.PerevodArray, (std::vector<Text>{"9 xyz", "13 uvwxy", "19 st"}));
 }
 
 TEST(ShiftedPut, WithoutTheCheckBoxThePointersStay) {
   ShiftedBench t;
-  const std::string pointers = t.ws.RomImage.substr(64, 24);
+  const std::string pointers = Text(std::string_view(t.ws.RomImage)).substr(64, 24);
   ShiftedPut(t.ws, 32, false);
-  EXPECT_EQ(t.ws.RomImage.substr(64, 24), pointers);
-  EXPECT_EQ(t.ws.RomImage.substr(40, 3), "xyz");
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(64, 24), pointers);
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(40, 3), "xyz");
 }
 
 TEST(ShiftedPut, PointersStayWhenTheInsertionDidNotGoIn) {
   const Text skipped = W("Поинтеры GBA не исправляем: текст перевода в ROM не вставлен");
   ShiftedBench declined;
   declined.ws.TableLoaded = false;  // the table question is answered No
-  const std::string before = declined.ws.RomImage;
+  const std::string before(declined.ws.RomImage);
   ShiftedPut(declined.ws, 32, true);
   EXPECT_EQ(declined.ws.RomImage, before);
   EXPECT_EQ(declined.host.log.back(), skipped);
@@ -161,10 +161,10 @@ TEST(ShiftedPutSteps, TakeTheShiftOrTheNewFirstAddressAsTheWindowWould) {
   byShift.ws.LeaveChangesInPerevodAddr = "NO";
   steps.find("ShiftedPut")->run(byShift.ws, {"&H20", "1"});
   EXPECT_EQ(byAddress.ws.RomImage, byShift.ws.RomImage);
-  EXPECT_EQ(byShift.ws.RomImage.substr(64, 4), Ptr(41));
+  EXPECT_EQ(Text(std::string_view(byShift.ws.RomImage)).substr(64, 4), Ptr(41));
 
   ShiftedBench bad;
-  const std::string before = bad.ws.RomImage;
+  const std::string before(bad.ws.RomImage);
   // The runner refuses such arguments before any step runs; run anyway, the step still
   // touches nothing.
   for (const StepArgs& args : {StepArgs{"1e3"}, StepArgs{"&H"}}) {

@@ -35,9 +35,9 @@ TEST(DumpRomBlock, WritesFixedWidthLinesKeyedByAddress) {
   DumpRomBlock(t.ws, start, 16384, 70, true);
   const auto lines = Lines(t.dump());
   ASSERT_EQ(lines.size(), 235u);
-  EXPECT_EQ(lines[0], "1 " + t.ws.RomImage.substr(0, 70));
+  EXPECT_EQ(lines[0], "1 " + Text(std::string_view(t.ws.RomImage)).substr(0, 70));
   EXPECT_EQ(lines[1].substr(0, 3), "71 ");
-  EXPECT_EQ(lines[234], "16381 " + t.ws.RomImage.substr(16380, 4));
+  EXPECT_EQ(lines[234], "16381 " + Text(std::string_view(t.ws.RomImage)).substr(16380, 4));
   EXPECT_EQ(t.host.log.back(),
             W("Вынули dump из ROM файла: game.gb в файл: ") + t.ws.ReportFileName + W("адреса от/до = 1/ 16384"));
   EXPECT_FALSE(t.host.progressCalls.back().second.visible);
@@ -62,7 +62,7 @@ TEST(DumpRomBlock, StartZeroDumpsFromOneAndKeepsTheEnd) {
   EXPECT_TRUE(Contains(t.host.log,
                        W("Вообще то, надо указывать с Единицы, ну ладно я сам прибавлю, НО к адресу конца НЕ БУДУ")));
   // A line size of 0 never completes a line: the whole block is one line.
-  EXPECT_EQ(Lines(t.dump()), std::vector<std::string>{"1 " + t.ws.RomImage.substr(0, 100)});
+  EXPECT_EQ(Lines(t.dump()), std::vector<std::string>{"1 " + Text(std::string_view(t.ws.RomImage)).substr(0, 100)});
 }
 
 TEST(DumpRomBlock, BytesWithoutCharacterAreEscapedOrKeptRaw) {
@@ -135,7 +135,7 @@ TEST(DumpRomBlock, ProgressStaysInsideTheBar) {
 TEST(DumpPreview, ReturnsUpToTheRomEnd) {
   DumpBench t(524288);
   std::int32_t start = 524272, end = 0;
-  EXPECT_EQ(DumpPreview(t.ws, start, end, true), t.ws.RomImage.substr(524271));
+  EXPECT_EQ(DumpPreview(t.ws, start, end, true), Text(std::string_view(t.ws.RomImage)).substr(524271));
   EXPECT_EQ(end, 524288);
   EXPECT_EQ(t.ws.AddrInTblDumpPrv, "524272");
   start = 0;

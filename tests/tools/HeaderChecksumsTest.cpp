@@ -25,7 +25,7 @@ unsigned Stored(const std::string& rom, size_t at, int width) {
   for (int i = 0; i < width; ++i) v = v * 256 + static_cast<unsigned char>(rom[at + static_cast<size_t>(i)]);
   return v;
 }
-bool GbaComplementRight(const std::string& rom) {
+bool GbaComplementRight(std::string_view rom) {
   unsigned sum = 0x19;
   for (size_t i = 0xA0; i <= 0xBD; ++i) sum += static_cast<unsigned char>(rom[i]);
   return sum % 256 == 0;
@@ -51,7 +51,7 @@ struct HeaderBench : TestBench {
 
 TEST(HeaderChecksums, TitleChangeOnARealGameBoyRomIsWarnedAboutAndFixed) {
   HeaderBench t("flozz_hello.gb");
-  const std::string original = t.ws.RomImage;
+  const std::string original(t.ws.RomImage);
   ASSERT_EQ(Stored(original, 0x14D, 1), GbHeaderSum(original)) << "the reference sums agree with a real header";
   ASSERT_EQ(Stored(original, 0x14E, 2), GbGlobalSum(original));
 
@@ -65,7 +65,7 @@ TEST(HeaderChecksums, TitleChangeOnARealGameBoyRomIsWarnedAboutAndFixed) {
 
   t.ws.RomChanged = false;
   EXPECT_TRUE(FixHeaderChecksums(t.ws));
-  const std::string& fixed = t.ws.RomImage;
+  const std::string fixed(t.ws.RomImage);
   EXPECT_EQ(Stored(fixed, 0x14D, 1), GbHeaderSum(fixed));
   EXPECT_EQ(Stored(fixed, 0x14E, 2), GbGlobalSum(fixed));
   EXPECT_EQ(fixed.substr(0x134, 8), "TARVELLO");

@@ -283,7 +283,7 @@ TEST(MainWindowDrop, EachKindGoesThroughItsCommandAndFilesJoinTheRecentFiles) {
   EXPECT_TRUE(b.ws.IpsLoaded);
   EXPECT_EQ(b.ws.IPSFileName, b.dir.file("fix.ips"));
   // A BPS patch is applied, as its menu command does.
-  std::string patched = b.ws.RomImage;
+  std::string patched(b.ws.RomImage);
   patched[0x100] = 'Z';
   b.ws.OutputBPSFileName = b.dir.file("fix.bps");
   ASSERT_TRUE(SaveBpsOf(b.ws, b.ws.RomImage, patched));

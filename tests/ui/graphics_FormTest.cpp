@@ -45,7 +45,7 @@ struct GraphicsBench : TestBench {
 
 TEST(GraphicsForm, ThePencilChangesExactlyThePixelClicked) {
   GraphicsBench b;
-  const std::string before = b.ws.RomImage;
+  const std::string before(b.ws.RomImage);
   b.paint(19, 10, 5);  // tile 18, its pixel (3, 2): the high nibble of byte 18 * 32 + 9
   std::string expected = before;
   expected[18 * 32 + 9] = '\x50';
@@ -62,9 +62,9 @@ TEST(GraphicsForm, ThePencilChangesExactlyThePixelClicked) {
 
 TEST(GraphicsForm, CtrlZInTheRussianLayoutUndoesOneStroke) {
   GraphicsBench b;
-  const std::string before = b.ws.RomImage;
+  const std::string before(b.ws.RomImage);
   b.paint(0, 0, 1);
-  const std::string afterFirst = b.ws.RomImage;
+  const std::string afterFirst(b.ws.RomImage);
   // A second stroke dragged over three pixels of two tiles.
   b.colour()->setValue(2);
   QTest::mousePress(b.canvas(), Qt::LeftButton, Qt::NoModifier, GraphicsBench::over(6, 0));

@@ -152,7 +152,7 @@ TEST(TransponForm, RunTransposesWithTheChosenFormat) {
   Type(Find<QLineEdit>(form, "TilesInRowFld"), "1");
   QTest::mouseClick(Find<QRadioButton>(form, "TileFormatBpp_1"), Qt::LeftButton);
   QTest::mouseClick(Find<QPushButton>(form, "DoTransponButt"), Qt::LeftButton);
-  EXPECT_EQ(t.ws.RomImage.substr(8, 8), std::string(8, 'C'));
+  EXPECT_EQ(Text(std::string_view(t.ws.RomImage)).substr(8, 8), std::string(8, 'C'));
   EXPECT_EQ(t.ws.TransponINILine, "&H0;1;1;1BPP");
 }
 

@@ -208,7 +208,7 @@ TEST(PlantedFaults, AFileCutWhileItIsReadIsAnError) {
   SizedFile file(dir.file("in.gb"));
   EXPECT_EQ(file.size(), 1u << 20);
   fs::resize_file(dir.path() / "in.gb", 1000);
-  Text data;
+  RomBytes data;
   try {
     file.readInto(data);
     ADD_FAILURE() << "read a file that was cut";
