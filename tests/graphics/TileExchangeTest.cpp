@@ -293,7 +293,7 @@ TEST(PackedTiles, DrawnPixelsArePackedBackAndAGrownBlockTakesItsPointersAlong) {
 
   // Noise over the first row of tiles: the stream grows, moves into the free tail, and
   // no byte but the pointers', the old stream's (freed) and the new stream's changes.
-  const std::string before = b.ws.RomImage;
+  const std::string before(b.ws.RomImage);
   const size_t oldAt = b.pointed(0x10), oldSize = Unpack(std::string_view(before).substr(oldAt)).packedSize;
   std::mt19937 rng(26);
   std::vector<std::array<int, 3>> noise;
@@ -311,7 +311,7 @@ TEST(PackedTiles, DrawnPixelsArePackedBackAndAGrownBlockTakesItsPointersAlong) {
   }
 
   // The same tiles again: nothing to pack, nothing changes.
-  const std::string now = b.ws.RomImage;
+  const std::string now(b.ws.RomImage);
   EXPECT_TRUE(Import(b, Export(b, Fields("Z" + std::to_string(newAt), 16, "4BPP", 8))).empty());
   EXPECT_EQ(b.ws.RomImage, now);
   EXPECT_NE(b.host.log.back().find(W("блок не перезаписан")), Text::npos) << b.host.log.back();

@@ -158,7 +158,7 @@ TEST(GraphicsForm, TheCompressedBlockBoxShowsUnpackedTilesAndTheirPngPutsTheStre
   t.ws.RomImage = std::string(0x100, 'c') + PackLz77(font, true);
   t.ws.RomImage.replace(0x10, 4, GbaPointerBytes(kGbaRomBase + 0x100));
   t.ws.RomImage.resize(4096, '\xFF');
-  const std::string rom = t.ws.RomImage;
+  const std::string rom(t.ws.RomImage);
   DiscardRomWork(t.ws);
   t.ws.RomLoaded = true;
   GraphicsForm form(t.ws);
