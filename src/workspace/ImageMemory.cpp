@@ -128,7 +128,7 @@ void* AllocateImageBytes(std::size_t size) {
 }
 
 void FreeImageBytes(void* data, std::size_t size) noexcept {
-  if (size < kImagePagesFrom) return ::operator delete(data, size);
+  if (size < kImagePagesFrom) return ::operator delete(data);
   for (Lease& lease : g_leases) {
     const int state = lease.state.load();
     if (state != kFree && state != kReleasing && lease.data.load() == data) Release(lease);
