@@ -833,6 +833,70 @@ std::uint32_t Crc32(std::string_view data) {
   return libdeflate_crc32(0, data.data(), data.size());
 }
 
+namespace {
+
+constexpr std::uint32_t kCrcPolynomial = 0xEDB88320;
+
+// a(x) * b(x) modulo the CRC polynomial, bits reflected as the CRC keeps them.
+std::uint32_t MultiplyModP(std::uint32_t a, std::uint32_t b) {
+  std::uint32_t product = 0;
+  for (std::uint32_t m = std::uint32_t{1} << 31; m != 0; m >>= 1) {
+    if (a & m) product ^= b;
+    b = (b & 1) ? (b >> 1) ^ kCrcPolynomial : b >> 1;
+  }
+  return product;
+}
+
+// x^(8n) modulo the polynomial, by squaring: appending n zero bytes multiplies by it.
+std::uint32_t ShiftForBytes(std::uint64_t n) {
+  std::uint32_t power = std::uint32_t{1} << 30;  // x^1
+  for (int k = 0; k < 3; ++k) power = MultiplyModP(power, power);  // x^8
+  std::uint32_t result = std::uint32_t{1} << 31;  // x^0
+  for (; n != 0; n >>= 1) {
+    if (n & 1) result = MultiplyModP(power, result);
+    power = MultiplyModP(power, power);
+  }
+  return result;
+}
+
+// Below this an image is summed whole: a thread costs more than it saves.
+constexpr size_t kCrcThreadFrom = size_t{4} << 20;
+
+}  // namespace
+
+std::uint32_t Crc32Combine(std::uint32_t first, std::uint32_t second, std::uint64_t secondLength) {
+  return MultiplyModP(ShiftForBytes(secondLength), first) ^ second;
+}
+
+Crc32Behind::Crc32Behind(std::string_view data) : data_(data) {
+  if (data.size() < kCrcThreadFrom / 2) return;
+  try {
+    worker_ = std::thread([this] { crc_ = Crc32(data_); });
+  } catch (const std::system_error&) {
+    // get() sums it.
+  }
+}
+
+Crc32Behind::~Crc32Behind() {
+  if (worker_.joinable()) worker_.join();
+}
+
+std::uint32_t Crc32Behind::get() {
+  if (worker_.joinable())
+    worker_.join();
+  else
+    crc_ = Crc32(data_);
+  return crc_;
+}
+
+std::uint32_t Crc32OfImage(std::string_view data) {
+  if (data.size() < kCrcThreadFrom) return Crc32(data);
+  const size_t half = data.size() / 2;
+  Crc32Behind first(data.substr(0, half));
+  const std::uint32_t second = Crc32(data.substr(half));
+  return Crc32Combine(first.get(), second, data.size() - half);
+}
+
 void AppendBpsNumber(Text& out, std::uint64_t n) {
   for (;;) {
     const auto x = static_cast<char>(n & 0x7F);
@@ -881,11 +945,14 @@ void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Bytes& ta
   // The walk is made once without writing, so a patch that fails never costs the
   // allocation of the target it claims, nor touches the buffer.
   WalkActions(patch, source.size(), [](unsigned, std::uint64_t, std::uint64_t, std::string_view) {});
-  target.resize(static_cast<size_t>(patch.targetSize));
+  // The actions write every byte of the target, so its fresh pages are not cleared first.
+  // (The room offered may be larger than asked for: g++ 12's library rounds it up.)
+  const auto size = static_cast<size_t>(patch.targetSize);
+  const auto build = [&](char* const image, size_t) {
   size_t out = 0;
   WalkActions(patch, source.size(),
               [&](unsigned kind, std::uint64_t from, std::uint64_t length, std::string_view data) {
-                char* to = target.data() + out;
+                char* to = image + out;
                 const auto n = static_cast<size_t>(length);
                 if (kind == kSourceRead) {
                   std::memcpy(to, source.data() + out, n);
@@ -895,7 +962,7 @@ void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Bytes& ta
                   std::memcpy(to, source.data() + from, n);
                 } else {
                   // An overlapping copy repeats what it has just written, so it goes byte by byte.
-                  const char* src = target.data() + from;
+                  const char* src = image + from;
                   if (from + n <= out)
                     std::memcpy(to, src, n);
                   else if (out - from == 1)
@@ -905,6 +972,14 @@ void ApplyBpsPatchInto(const BpsPatch& patch, std::string_view source, Bytes& ta
                 }
                 out += n;
               });
+  return size;
+  };
+#if defined(__cpp_lib_string_resize_and_overwrite)
+  target.resize_and_overwrite(size, build);
+#else
+  target.resize(size);
+  build(target.data(), target.size());
+#endif
 }
 template void ApplyBpsPatchInto(const BpsPatch&, std::string_view, Text&);
 template void ApplyBpsPatchInto(const BpsPatch&, std::string_view, RomBytes&);

@@ -6,6 +6,7 @@
 // same offset) and copies shifted, moved and repeated bytes from wherever they are.
 #include <cstdint>
 #include <string_view>
+#include <thread>
 
 #include "workspace/Cp1251.h"
 #include "workspace/ImageMemory.h"
@@ -20,6 +21,26 @@ inline constexpr int kErrBadBps = 1201;
 
 // The common CRC32 (polynomial 0xEDB88320, inverted in and out), at memory speed.
 std::uint32_t Crc32(std::string_view data);
+// The CRC32 of two pieces one after the other, from the CRC32 of each and the second's length.
+std::uint32_t Crc32Combine(std::uint32_t first, std::uint32_t second, std::uint64_t secondLength);
+// Crc32 of an image of megabytes, its two halves summed at once on two threads.
+std::uint32_t Crc32OfImage(std::string_view data);
+
+// Crc32 summed on a thread of its own while the caller does other work; get() waits for it.
+// Small data, or a system that gives no thread, is summed by get() itself.
+class Crc32Behind {
+ public:
+  explicit Crc32Behind(std::string_view data);
+  ~Crc32Behind();
+  Crc32Behind(const Crc32Behind&) = delete;
+  Crc32Behind& operator=(const Crc32Behind&) = delete;
+  std::uint32_t get();
+
+ private:
+  std::string_view data_;
+  std::uint32_t crc_ = 0;
+  std::thread worker_;
+};
 
 // A patch whose frame has been checked: magic, header numbers, metadata and the patch's
 // own CRC. `actions` lies inside the bytes the patch was read from.

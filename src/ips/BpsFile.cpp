@@ -1,6 +1,7 @@
 #include "ips/BpsFile.h"
 
 #include <cstdio>
+#include <exception>
 
 #include "ips/Bps.h"
 #include "ips/IpsFile.h"
@@ -42,16 +43,16 @@ class RomImagesKept {
 
  private:
   Workspace& ws_;
-  Text image_;
+  RomBytes image_;
   RomWorkCopy work_;
-  Text original_;
+  RomBytes original_;
   bool shared_;
   bool changed_;
 };
 
-// True to go on: the ROM is the one the patch was made for, or the user says apply anyway.
-bool SourceAccepted(Workspace& ws, const BpsPatch& patch) {
-  const std::uint32_t crc = Crc32(ws.RomImage);
+// True to go on: the ROM (whose CRC32 is `crc`) is the one the patch was made for, or the
+// user says apply anyway.
+bool SourceAccepted(Workspace& ws, const BpsPatch& patch, std::uint32_t crc) {
   if (ws.RomImage.size() == patch.sourceSize && crc == patch.sourceCrc) return true;
   const Text question = W("BPS сделан для другого ROM. Применить всё равно?") + "\r\n" + W("ROM: ") +
                         SizeAndCrc(ws.RomImage.size(), crc) + "\r\n" + W("BPS ждет: ") +
@@ -86,9 +87,9 @@ void GenerateBpsFromPerevod(Workspace& ws) {
     PutPerevodInRom(ws, 0);
     return;
   }
-  Text translated;
+  RomBytes translated;
   try {
-    const Text original(RomOriginalImage(ws));
+    const RomBytes original(RomOriginalImage(ws));
     const RomImagesKept kept(ws);
     ws.RomImage = original;
     ws.RomOriginalShared = true;
@@ -113,20 +114,28 @@ void ApplyBps(Workspace& ws) {
   } catch (...) {
     return ReportFailure(ws, W("меня взглюкнуло, проверьте, имя и путь входного BPS файла") + "\r\n" + ws.BPSFileName);
   }
-  if (!SourceAccepted(ws, patch)) return;
+  // The target is built while a second thread sums the source; a ROM the patch was not made
+  // for is asked about before anything built is taken (or its fault told).
+  Crc32Behind sourceCrc(ws.RomImage);
+  std::exception_ptr failed;
   try {
-    // Built in the work image, whose buffer a loaded ROM already has; a target that does
-    // not match its checksum leaves it as RomImage again.
+    // Built in the work image, whose buffer a loaded ROM already has.
     RomBytes& work = RomWorkBuffer(ws);
     ReserveImage(work, static_cast<size_t>(patch.targetSize));
     ApplyBpsPatchInto(patch, ws.RomImage, work);
-    if (Crc32(work) != patch.targetCrc) {
-      DiscardRomWork(ws);
+  } catch (...) {
+    failed = std::current_exception();
+  }
+  if (!SourceAccepted(ws, patch, sourceCrc.get())) return DiscardRomWork(ws);
+  try {
+    if (failed) std::rethrow_exception(failed);
+    if (Crc32OfImage(RomWorkImage(ws)) != patch.targetCrc)
       throw OperationError(kErrBadBps, W("BPS: контрольная сумма результата не совпадает, ROM не изменен"));
-    }
     AppendLog(ws, W("Применили изменения из BPS файла: ") + ws.BPSFileName + W(" к ROM файлу: ") + ws.InputRomFileName);
     CommitRomWorkImage(ws);
   } catch (...) {
+    // A target that failed or does not match its checksum leaves the ROM as it was.
+    DiscardRomWork(ws);
     LogOperationError(ws);
   }
 }

@@ -174,7 +174,7 @@ bool MapFileInto(int fd, std::size_t size, RomBytes& data, bool populate) {
     return false;  // `fresh` unmaps the file as it goes
   }
   if (populate) ::madvise(at, WholePages(size), MADV_POPULATE_READ);
-  fresh.resize_and_overwrite(size, [](char*, std::size_t n) { return n; });
+  fresh.resize_and_overwrite(size, [size](char*, std::size_t) { return size; });
   data.swap(fresh);
   return true;
 }

@@ -114,6 +114,21 @@ TEST(BpsFormat, Large32MiBPairRoundTrips) {
   ExpectRoundTrip(source, target, false);
 }
 
+// CRCs of pieces combine into the CRC of the whole; an image's CRC summed in halves on two
+// threads equals the plain one.
+TEST(BpsFormat, ChecksumsOfPiecesCombine) {
+  Rng rng(7);
+  const std::string data = RandomBytes(rng, (9u << 20) + 3);
+  EXPECT_EQ(Crc32OfImage(data), TestCrc(data));
+  EXPECT_EQ(Crc32Behind(data).get(), TestCrc(data));
+  for (int i = 0; i < 300; ++i) {
+    const std::string piece = data.substr(rng() % 1000, rng() % 5000);
+    const size_t cut = rng() % (piece.size() + 1);
+    EXPECT_EQ(Crc32Combine(Crc32(piece.substr(0, cut)), Crc32(piece.substr(cut)), piece.size() - cut), TestCrc(piece))
+        << piece.size() << " cut at " << cut;
+  }
+}
+
 // The smallest size of the actions of any patch made of SourceReads and TargetReads alone,
 // over every way of cutting the target into them.
 size_t SmallestReadActions(const std::string& source, const std::string& target) {
