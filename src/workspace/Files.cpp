@@ -296,7 +296,7 @@ SizedFile::~SizedFile() {
 }
 
 void SizedFile::readInto(RomBytes& data) {
-  if (MapFileInto(fd_, size_, data, true)) return;
+  if (MapFileInto(fd_, size_, data)) return;
   ReserveImage(data, size_);
   data.resize(size_);
   size_t got = 0;
@@ -381,7 +381,7 @@ void ReadWholeFileInto(const Text& name, Text& data) {
 void ReadWholeFileInto(const Text& name, RomBytes& data) {
   Fd fd(OpenToRead(name));
   const auto size = static_cast<size_t>(RegularFileStat(fd.get(), name).st_size);
-  if (!MapFileInto(fd.get(), size, data, false)) ReadOpenFileInto(fd.get(), name, size, data);
+  if (!MapFileInto(fd.get(), size, data)) ReadOpenFileInto(fd.get(), name, size, data);
 }
 
 void WriteFileAtomically(const Text& name, std::string_view data) {

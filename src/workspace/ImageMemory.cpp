@@ -13,9 +13,6 @@
 #include <cstring>
 #include <new>
 
-#ifndef MADV_POPULATE_READ
-#define MADV_POPULATE_READ 22
-#endif
 
 namespace {
 
@@ -136,7 +133,7 @@ void FreeImageBytes(void* data, std::size_t size) noexcept {
   ::munmap(data, WholePages(size));
 }
 
-bool MapFileInto(int fd, std::size_t size, RomBytes& data, bool populate) {
+bool MapFileInto(int fd, std::size_t size, RomBytes& data) {
 #if !defined(__cpp_lib_string_resize_and_overwrite)
   return false;  // a string cannot take the length without writing the pages
 #endif
@@ -173,7 +170,6 @@ bool MapFileInto(int fd, std::size_t size, RomBytes& data, bool populate) {
     Release(*lease);
     return false;  // `fresh` unmaps the file as it goes
   }
-  if (populate) ::madvise(at, WholePages(size), MADV_POPULATE_READ);
   fresh.resize_and_overwrite(size, [size](char*, std::size_t) { return size; });
   data.swap(fresh);
   return true;

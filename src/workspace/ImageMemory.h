@@ -38,10 +38,9 @@ struct ImageAllocator {
 using RomBytes = std::basic_string<char, std::char_traits<char>, ImageAllocator<char>>;
 
 // `data` becomes the first `size` bytes of the open regular file `fd` as a leased private
-// mapping (see above); `populate` maps every page at once, for a caller about to read them
-// all. False, with `data` unchanged, when the file cannot be mapped so (the caller reads it);
+// mapping (see above); pages are mapped as they are first touched. False, with `data` unchanged, when the file cannot be mapped so (the caller reads it);
 // `fd` stays the caller's either way.
-bool MapFileInto(int fd, std::size_t size, RomBytes& data, bool populate);
+bool MapFileInto(int fd, std::size_t size, RomBytes& data);
 
 // How many leased mappings are held now; for tests.
 std::size_t LeasedMappings();
