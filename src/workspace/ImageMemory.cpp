@@ -74,7 +74,7 @@ void OnLeaseBreak(int, siginfo_t* info, void*) {
 }
 
 // Leases need the break's signal; SIGIO is taken only when nobody else uses it.
-bool LeasesUsable() {
+[[maybe_unused]] bool LeasesUsable() {
   static const bool usable = [] {
     struct sigaction old {};
     if (::sigaction(SIGIO, nullptr, &old) != 0) return false;
@@ -88,7 +88,7 @@ bool LeasesUsable() {
   return usable;
 }
 
-Lease* Claim() {
+[[maybe_unused]] Lease* Claim() {
   for (Lease& lease : g_leases) {
     int free = kFree;
     if (lease.state.compare_exchange_strong(free, kClaimed)) return &lease;
@@ -133,10 +133,13 @@ void FreeImageBytes(void* data, std::size_t size) noexcept {
   ::munmap(data, WholePages(size));
 }
 
-bool MapFileInto(int fd, std::size_t size, RomBytes& data) {
 #if !defined(__cpp_lib_string_resize_and_overwrite)
-  return false;  // a string cannot take the length without writing the pages
-#endif
+// A string cannot take the length without writing its pages: files are read.
+bool MapFileInto(int, std::size_t, RomBytes&) {
+  return false;
+}
+#else
+bool MapFileInto(int fd, std::size_t size, RomBytes& data) {
   if (size < kImagePagesFrom || !LeasesUsable()) return false;
   Lease* lease = Claim();
   if (lease == nullptr) return false;
@@ -174,6 +177,7 @@ bool MapFileInto(int fd, std::size_t size, RomBytes& data) {
   data.swap(fresh);
   return true;
 }
+#endif
 
 std::size_t LeasedMappings() {
   return g_held.load();
