@@ -294,7 +294,7 @@ class LinearEncoder {
         startPiece(pos);
         continue;
       }
-      ++pos;
+      pos = NextChoice(pos + 1);
     }
     settle(out, to);
   }
@@ -318,6 +318,18 @@ class LinearEncoder {
 
   // The length of the run of one byte value from `pos` on, whatever the source holds
   // there: a run is one copy, never cut where the source happens to agree.
+  // The first position from `pos` on where the target agrees with the source or a run of
+  // one byte starts: the new bytes before it are written as they are whatever follows, so
+  // no agreement is measured at each of them.
+  size_t NextChoice(size_t pos) const {
+    const size_t common = std::min(source_.size(), to_);
+    for (; pos < to_; ++pos) {
+      if (pos < common && source_[pos] == target_[pos]) break;
+      if (pos + 2 < to_ && target_[pos] == target_[pos + 1] && target_[pos] == target_[pos + 2]) break;
+    }
+    return pos;
+  }
+
   size_t ChangedRun(size_t pos) const {
     size_t i = pos + 1;
     while (i < to_ && target_[i] == target_[pos]) ++i;
