@@ -458,6 +458,13 @@ class DeltaEncoder {
     while (searchable && pos < target_.size()) {
       const auto [from, to] = changedStretch(pos);
       if (to - from < kSearchFrom) {
+        // The linear encoding follows the walk while its bytes are still in the cache. It
+        // is cut only where one call over the whole would cut too: at the start of a sure
+        // read (`to`) that no run of one byte reaches into. So the patch is the same.
+        if (to - gapStart_ >= kEncodeStep && to < target_.size() && target_[to - 1] != target_[to]) {
+          linear_.encode(out, gapStart_, to);
+          gapStart_ = to;
+        }
         pos = to;
         continue;
       }
@@ -471,6 +478,8 @@ class DeltaEncoder {
  private:
   // A stretch this long that does not agree with the source is searched for copies.
   static constexpr size_t kSearchFrom = 64;
+  // How far the walk goes ahead of the linear encoding of short stretches.
+  static constexpr size_t kEncodeStep = size_t{32} << 10;
   static constexpr size_t kSourceStep = 8;
   // At most 2^kMaxRowBits rows of the target's offsets; a small target gets as many as it
   // can fill, so a small patch does not pay for clearing megabytes.
