@@ -53,44 +53,36 @@ struct BenchWorkspace {
   }
 };
 
-// The scan and the report text alone, handed on in pieces; the argument is
-// NumberOfTextChars.
-void BM_ExtractionReport(benchmark::State& state) {
+// The scan and the report text alone through `decoder`, handed on in pieces; the argument
+// is NumberOfTextChars.
+template <class Decoder>
+void MeasureExtractionReport(benchmark::State& state, const Decoder& decoder) {
   const Cartridge& c = SharedCartridge();
-  const auto decode = AsciiDecode();
   std::int64_t lines = 0;
   ExtractionReport(
-      c.image, decode, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
+      c.image, decoder, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
       [&](std::string_view chunk) { lines += std::count(chunk.begin(), chunk.end(), '\n'); });
   for (auto _ : state) {
     ExtractionReport(
-        c.image, decode, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
+        c.image, decoder, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
         [](std::string_view chunk) { benchmark::DoNotOptimize(chunk.data()); });
   }
   state.counters["lines"] = static_cast<double>(lines);
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * c.image.size()));
+}
+
+void BM_ExtractionReport(benchmark::State& state) {
+  MeasureExtractionReport(state, AsciiDecode());
 }
 BENCHMARK(BM_ExtractionReport)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
 // The same image through a table whose every text code is a kana (three bytes of UTF-8
 // each): the report that a Japanese table writes, against the ASCII one above.
 void BM_ExtractionReportKana(benchmark::State& state) {
-  const Cartridge& c = SharedCartridge();
   std::u32string kana = AsciiLookup();
   for (char32_t& cell : kana)
     if (cell != 0) cell = U'\u3041' + (cell - 0x20);
-  const EntryCodec codec(kana, {});
-  std::int64_t lines = 0;
-  ExtractionReport(
-      c.image, codec, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
-      [&](std::string_view chunk) { lines += std::count(chunk.begin(), chunk.end(), '\n'); });
-  for (auto _ : state) {
-    ExtractionReport(
-        c.image, codec, static_cast<int>(state.range(0)), false, [](std::int64_t) {},
-        [](std::string_view chunk) { benchmark::DoNotOptimize(chunk.data()); });
-  }
-  state.counters["lines"] = static_cast<double>(lines);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * c.image.size()));
+  MeasureExtractionReport(state, EntryCodec(kana, {}));
 }
 BENCHMARK(BM_ExtractionReportKana)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
 
